@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build (unit, module, browser
+# end-to-end tests) and the sanitizer build (unit and module tests under ASan/UBSan).
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$top"
+
+bash scripts/install-deps.sh
+eval "$(bash scripts/start-services.sh)"
+export TZ="${TZ:-Asia/Tokyo}"
+jobs="$(nproc)"
+
+cmake --preset default >/dev/null
+cmake --build --preset default -j "$jobs"
+ctest --preset default -j "$jobs"
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" -LE 'e2e|slow'
