@@ -1,0 +1,62 @@
+// Everything a page model asks of its surroundings: message boxes, modal dialogs, the
+// save dialog, the status bar, the mouse pointer, the page address and frame navigation,
+// letting the message loop run once, the clock and the printer list. Tests drive pages
+// through a scripted host (client/core/scripted_host.h); the web host implements it for
+// a real browser. All calls come from the document's UI thread.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "client/core/controls.h"
+
+namespace tb {
+
+enum class MsgBoxButtons { kOk, kYesNo };
+enum class MsgBoxIcon { kNone, kExclamation };
+enum class MsgBoxResult { kOk, kYes, kNo };
+enum class MousePointer { kDefault, kHourglass };
+
+using LocalTime = std::chrono::local_time<std::chrono::seconds>;
+
+struct SaveDialogRequest {
+  std::string title;        // "CSVファイル出力"
+  std::string filter;       // "*.csv"
+  std::string defaultExt;   // "csv"
+  std::string fileName;     // proposed name
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // A modal message box; returns the button pressed.
+  virtual MsgBoxResult MsgBox(std::string_view text, MsgBoxButtons buttons,
+                              std::string_view caption, MsgBoxIcon icon = MsgBoxIcon::kNone) = 0;
+  // Shows a dialog model modally and returns when dialog.Closed() (a close by the window's
+  // close box arrives as a UiEvent::Kind::kClose first).
+  virtual void ShowModal(Document& dialog) = 0;
+  // The save-file dialog: the path chosen, or nullopt when the user cancelled.
+  virtual std::optional<std::string> ShowSaveDialog(const SaveDialogRequest& request) = 0;
+
+  virtual void SetStatusText(std::string_view text) = 0;
+  virtual void SetMousePointer(MousePointer pointer) = 0;
+
+  // The address the document was loaded from ("http://HOST:8080/docMain.vbd").
+  [[nodiscard]] virtual std::string LocationUrl() = 0;
+  // Navigates the hosting frame to an address (the grid document).
+  virtual void Navigate(std::string_view url) = 0;
+  // Goes back one step in the frame's history.
+  virtual void GoBack() = 0;
+
+  // Lets the message loop run once: processes at most one waiting event.
+  virtual void DoEvents() = 0;
+  // Local wall-clock time of the server.
+  [[nodiscard]] virtual LocalTime Now() = 0;
+  // True when at least one printer is installed.
+  [[nodiscard]] virtual bool HasPrinter() = 0;
+};
+
+}  // namespace tb
