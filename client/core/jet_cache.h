@@ -1,0 +1,21 @@
+// Access (Jet 3, Jet 4, ACE) files read through an SQLite cache: the file's user tables
+// are imported by a helper process (tbjetimport) with a time limit, into a cache file
+// keyed by the source's path, size and modification time, in a cache folder that is never
+// on the share. The cache is replaced atomically; a source that changes during the import
+// is imported again. Concurrent callers for the same file import once. Thread-safe.
+#pragma once
+
+#include <filesystem>
+
+namespace tb::jet {
+
+// True when the file starts with a Jet 3, Jet 4 or ACE database header.
+[[nodiscard]] bool HasJetHeader(const std::filesystem::path& file);
+
+// Returns the path of an up-to-date SQLite cache of `jetFile`, importing it when needed.
+// Throws db::DbError when the file cannot be imported (malformed, crashed or timed-out
+// import, rows missing).
+[[nodiscard]] std::filesystem::path EnsureCache(const std::filesystem::path& jetFile,
+                                                const std::filesystem::path& cacheDir);
+
+}  // namespace tb::jet
