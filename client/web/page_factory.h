@@ -1,0 +1,15 @@
+// The page models tbclient serves: "docMain" (selection page) and "docGrid" (grid page).
+#pragma once
+
+#include "client/web/session.h"
+
+namespace tb::web {
+
+// Makes docMain or docGrid for a session; nullptr for any other name.
+PageFactory ReportPages();
+
+// True when a printer is installed: the form library's printer registry
+// ($FMDRAW_WINDIR/printers.ini) has at least one section.
+bool PrinterRegistryHasPrinter();
+
+}  // namespace tb::web
