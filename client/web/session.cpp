@@ -33,6 +33,7 @@ std::string_view ButtonsName(MsgBoxButtons b) { return b == MsgBoxButtons::kYesN
 
 Session::Session(SessionConfig config) : config_(std::move(config)) {
   state_.env = config_.env;
+  snapshot_.json = R"({"page":0,"doc":null,"dialogs":[]})";
   lastActive_ = std::chrono::steady_clock::now();
   std::error_code ec;
   if (!config_.downloadDir.empty()) std::filesystem::create_directories(config_.downloadDir, ec);
@@ -187,6 +188,7 @@ void Session::Pump(Nest nest, const std::function<bool()>& until) {
       lk.unlock();
       RunTask(t, nest);
       Publish();
+      AnswerFinished(nest == Nest::kTop);
       lk.lock();
       continue;
     }
@@ -218,10 +220,7 @@ void Session::RunTask(Task& t, Nest nest) {
     return;
   }
   RunEvent(t, nest);
-  if (nest == Nest::kTop) {
-    ReleaseReplies();
-    OfferDownloads();
-  }
+  if (nest == Nest::kTop) OfferDownloads();
 }
 
 void Session::RunLoad(Task& t) {
@@ -257,14 +256,23 @@ void Session::RunEvent(Task& t, Nest nest) {
   }();
   replies_.pop_back();
   if (reply.sent) return;
-  // An event that closed a dialog answers when the code that opened the dialog has run
-  // on, so the answer reflects what the person sees next.
-  if (outcome == EventOutcome::kDone && nest == Nest::kModal && !modals_.empty() &&
-      modals_.back()->Closed()) {
+  if (outcome != EventOutcome::kDone) {
+    reply.promise->set_value(outcome);
+  } else if (nest == Nest::kModal && !modals_.empty() && modals_.back()->Closed()) {
+    // An event that closed a dialog is answered when the code that opened the dialog has
+    // run on, so that the answer comes with what the person sees next.
     deferred_.push_back(reply.promise);
-    return;
+  } else {
+    finished_.push_back(reply.promise);  // answered once the new state is published
   }
-  reply.promise->set_value(outcome);
+}
+
+void Session::AnswerFinished(bool outermost) {
+  for (auto& p : finished_) p->set_value(EventOutcome::kDone);
+  finished_.clear();
+  if (!outermost) return;
+  for (auto& p : deferred_) p->set_value(EventOutcome::kDone);
+  deferred_.clear();
 }
 
 void Session::ReleaseReplies() {
@@ -273,8 +281,7 @@ void Session::ReleaseReplies() {
     r->promise->set_value(EventOutcome::kDone);
     r->sent = true;
   }
-  for (auto& p : deferred_) p->set_value(EventOutcome::kDone);
-  deferred_.clear();
+  AnswerFinished(true);
 }
 
 void Session::FireDueTimers() {
@@ -458,6 +465,7 @@ void Session::DoEvents() {
   }
   FireDueTimers();
   Publish();
+  AnswerFinished(false);
 }
 
 LocalTime Session::Now() {

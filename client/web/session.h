@@ -134,6 +134,7 @@ class Session final : public Host {
   void RunEvent(Task& t, Nest nest);
   void FireDueTimers();
   void ReleaseReplies();  // the UI thread blocks: waiting requests get their answer
+  void AnswerFinished(bool outermost);
   void Publish();
   void OfferDownloads();
   std::vector<Document*> OpenDocuments();
@@ -171,7 +172,7 @@ class Session final : public Host {
   TimerTable timers_;
   std::set<std::pair<Document*, std::string>> firing_;
   std::vector<PendingReply*> replies_;
-  std::vector<std::shared_ptr<std::promise<EventOutcome>>> deferred_;
+  std::vector<std::shared_ptr<std::promise<EventOutcome>>> deferred_, finished_;
   std::string statusText_;
   MousePointer pointer_ = MousePointer::kDefault;
   nlohmann::json msgBoxJson_, saveJson_;
