@@ -53,10 +53,13 @@ nlohmann::json ControlJson(const Control& c) {
 
 nlohmann::json DocumentJson(const Document& doc) {
   nlohmann::json controls = nlohmann::json::array();
-  for (const auto& c : doc.Controls().All())
+  nlohmann::json timers = nlohmann::json::array();  // running ones: tests see a load pending
+  for (const auto& c : doc.Controls().All()) {
     if (c->kind != ControlKind::kTimer) controls.push_back(ControlJson(*c));
+    else if (c->interval > 0) timers.push_back(c->Id());
+  }
   return {{"name", doc.Name()},     {"caption", doc.Caption()}, {"width", doc.Width()},
-          {"height", doc.Height()}, {"controls", std::move(controls)}};
+          {"height", doc.Height()}, {"controls", std::move(controls)}, {"timers", std::move(timers)}};
 }
 
 #ifdef TB_WEB_HAVE_FLEX_GRID

@@ -12,7 +12,8 @@ namespace tb::web {
 // "#rrggbb" of a Windows colour value (0x00BBGGRR).
 std::string CssColour(Colour c);
 
-// {"name","caption","width","height","controls":[...]}; timers are left out.
+// {"name","caption","width","height","controls":[...],"timers":[running timer ids]};
+// timer controls are not drawn, so they are listed apart.
 nlohmann::json DocumentJson(const Document& doc);
 
 // One control; a grid control carries "grid" (see GridJson).
