@@ -6,7 +6,7 @@
 // and the server's memory per session. Bounded: a fixed number of steps per session and
 // an overall time limit; stops the server it started.
 //
-//   node bench/web_load.js [--sessions 50] [--steps 20] [--binary build/bin/tbclient]
+//   node bench/web_load.js [--sessions 50] [--steps 20] [--think 200] [--binary build/bin/tbclient]
 //                          [--share DIR --client DIR]   (default: a fresh seeded share)
 'use strict';
 const { spawn, execFileSync } = require('node:child_process');
@@ -22,6 +22,7 @@ const args = Object.fromEntries(process.argv.slice(2).reduce((acc, a, i, all) =>
 }, []));
 const SESSIONS = Number(args.sessions || 50);
 const STEPS = Number(args.steps || 20);
+const THINK_MS = Number(args.think || 200);  // a person's pause between two clicks
 const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
 const DEADLINE = Date.now() + 5 * 60 * 1000;
 const agent = new http.Agent({ keepAlive: true, maxSockets: 4 * SESSIONS });
@@ -128,7 +129,7 @@ async function session(port, latencies) {
   let p = await openPage(port, null, 'docMain.vbd');
   await p.stream.until((s) => caption(s, 'lblTitle'), 'start-up');
   await timedClick(port, p, 'docMain', 'cmdJikkou', latencies);
-  const nav = await p.stream.until((s) => s.nav, 'navigation');
+  const nav = (await p.stream.until((s) => s.nav, 'navigation')).nav;
   p.stream.close();
   p = await openPage(port, p.cookie, nav.url.slice(1));
   await p.stream.until(loaded, 'first grid load');
@@ -139,6 +140,7 @@ async function session(port, latencies) {
     await timedClick(port, p, 'docGrid', button, latencies);
     // Wait for the load the step armed, so that the next step meets a loaded page.
     await p.stream.until((s) => caption(s, watched) !== before && loaded(s), 'load');
+    await new Promise((r) => setTimeout(r, THINK_MS * (0.5 + Math.random())));
   }
   return p;
 }

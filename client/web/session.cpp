@@ -309,28 +309,50 @@ std::vector<Document*> Session::OpenDocuments() {
 
 // ---------------------------------------------------------------- UI thread: state
 
-nlohmann::json Session::StateJson() {
+// The document part of the state: the page and its open dialogs. Rebuilt when the UI
+// thread is between handlers or waits for the person; while a handler runs, the page is
+// not repainted (as in the browser), but status text, pointer and navigation still go out
+// at once with the document part last built.
+void Session::BuildDocumentPart() {
   nlohmann::json dialogs = nlohmann::json::array();
   for (auto* d : modals_) dialogs.push_back(DocumentJson(*d));
+  const auto dump = [](const nlohmann::json& j) {
+    return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  };
+  documentPart_ = "\"doc\":" + (page_ ? dump(DocumentJson(*page_)) : std::string("null")) +
+                  ",\"dialogs\":" + dump(dialogs);
+}
+
+std::string Session::StateText() {
   nlohmann::json nav = nullptr;
   if (navNumber_ > 0) nav = {{"n", navNumber_}, {"url", navUrl_}};
-  return {{"page", pageNumber_},
-          {"pageName", pageName_},
-          {"doc", page_ ? DocumentJson(*page_) : nlohmann::json(nullptr)},
-          {"dialogs", std::move(dialogs)},
-          {"msgbox", msgBoxJson_},
-          {"save", saveJson_},
-          {"status", statusText_},
-          {"wait", pointer_ == MousePointer::kHourglass},
-          {"nav", std::move(nav)},
-          {"back", backNumber_},
-          {"download", downloadJson_}};
+  nlohmann::json rest = {{"page", pageNumber_},
+                         {"pageName", pageName_},
+                         {"msgbox", msgBoxJson_},
+                         {"save", saveJson_},
+                         {"status", statusText_},
+                         {"wait", pointer_ == MousePointer::kHourglass},
+                         {"nav", std::move(nav)},
+                         {"back", backNumber_},
+                         {"download", downloadJson_}};
+  auto text = rest.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return "{" + documentPart_ + "," + text.substr(1);
 }
 
 void Session::Publish() {
+  try {
+    BuildDocumentPart();
+  } catch (const std::exception& ex) {
+    std::fprintf(stderr, "tbclient: state not published: %s\n", ex.what());
+    return;
+  }
+  PublishChrome();
+}
+
+void Session::PublishChrome() {
   std::string text;
   try {
-    text = StateJson().dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    text = StateText();
   } catch (const std::exception& ex) {
     std::fprintf(stderr, "tbclient: state not published: %s\n", ex.what());
     return;
@@ -432,12 +454,12 @@ std::optional<std::string> Session::ShowSaveDialog(const SaveDialogRequest& requ
 
 void Session::SetStatusText(std::string_view text) {
   statusText_ = std::string(text);
-  Publish();
+  PublishChrome();
 }
 
 void Session::SetMousePointer(MousePointer pointer) {
   pointer_ = pointer;
-  Publish();
+  PublishChrome();
 }
 
 std::string Session::LocationUrl() { return locationUrl_; }
@@ -445,12 +467,12 @@ std::string Session::LocationUrl() { return locationUrl_; }
 void Session::Navigate(std::string_view url) {
   ++navNumber_;
   navUrl_ = NavigationPath(url);
-  Publish();
+  PublishChrome();
 }
 
 void Session::GoBack() {
   ++backNumber_;
-  Publish();
+  PublishChrome();
 }
 
 void Session::DoEvents() {

@@ -135,10 +135,12 @@ class Session final : public Host {
   void FireDueTimers();
   void ReleaseReplies();  // the UI thread blocks: waiting requests get their answer
   void AnswerFinished(bool outermost);
-  void Publish();
+  void Publish();        // the whole state
+  void PublishChrome();  // status, pointer, navigation, with the last document part
+  void BuildDocumentPart();
+  std::string StateText();
   void OfferDownloads();
   std::vector<Document*> OpenDocuments();
-  nlohmann::json StateJson();
 
   SessionConfig config_;
   ClientState state_;
@@ -173,6 +175,7 @@ class Session final : public Host {
   std::set<std::pair<Document*, std::string>> firing_;
   std::vector<PendingReply*> replies_;
   std::vector<std::shared_ptr<std::promise<EventOutcome>>> deferred_, finished_;
+  std::string documentPart_ = "\"doc\":null,\"dialogs\":[]";
   std::string statusText_;
   MousePointer pointer_ = MousePointer::kDefault;
   nlohmann::json msgBoxJson_, saveJson_;

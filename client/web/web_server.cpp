@@ -1,6 +1,8 @@
 #include "client/web/web_server.h"
 
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -62,6 +64,24 @@ std::optional<int> ParsePageNumber(const std::string& text) {
     n = n * 10 + (c - '0');
   }
   return n;
+}
+
+// The HTTP library listens with a backlog of 5 fixed when it was compiled; when more
+// browsers connect at once the kernel drops their connection requests and they retry a
+// second later. The listening socket (found by its port) gets a full backlog instead.
+void WidenListenBacklog(int port) {
+  for (int fd = 0; fd < 1024; ++fd) {
+    int listening = 0;
+    socklen_t len = sizeof listening;
+    if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &len) != 0 || !listening) continue;
+    sockaddr_storage addr{};
+    socklen_t alen = sizeof addr;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &alen) != 0) continue;
+    int p = -1;
+    if (addr.ss_family == AF_INET) p = ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+    if (addr.ss_family == AF_INET6) p = ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
+    if (p == port) ::listen(fd, SOMAXCONN);
+  }
 }
 
 }  // namespace
@@ -284,6 +304,9 @@ WebServer::WebServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::
   const std::size_t threads = impl_->options.maxSessions * 2 + 8;
   http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   http.set_payload_max_length(impl_->options.maxBody);
+  // Replies and state updates are small writes that must leave at once; with Nagle's
+  // algorithm they wait for the browser's delayed acknowledgement (tens of ms).
+  http.set_tcp_nodelay(true);
   http.set_read_timeout(10, 0);
   http.set_write_timeout(10, 0);
   http.set_keep_alive_timeout(5);
@@ -293,8 +316,14 @@ WebServer::WebServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::
 WebServer::~WebServer() { Stop(); }
 
 int WebServer::Bind() {
-  if (impl_->options.port == 0) return impl_->http.bind_to_any_port(impl_->options.host);
-  return impl_->http.bind_to_port(impl_->options.host, impl_->options.port) ? impl_->options.port : -1;
+  int port = -1;
+  if (impl_->options.port == 0) {
+    port = impl_->http.bind_to_any_port(impl_->options.host);
+  } else if (impl_->http.bind_to_port(impl_->options.host, impl_->options.port)) {
+    port = impl_->options.port;
+  }
+  if (port > 0) WidenListenBacklog(port);
+  return port;
 }
 
 bool WebServer::Serve() {
