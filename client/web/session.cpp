@@ -135,6 +135,7 @@ bool Session::AcquireStream(int max) {
     --streams_;
     return false;
   }
+  everStreamed_ = true;
   return true;
 }
 

@@ -92,6 +92,9 @@ class Session final : public Host {
   // Counts the browser's open event streams; false when `max` are open already.
   bool AcquireStream(int max);
   void ReleaseStream() { --streams_; }
+  // True once a browser has opened the session's event stream: a page that never does
+  // was not loaded by a browser (a script, a prefetch).
+  [[nodiscard]] bool EverStreamed() const { return everStreamed_; }
   [[nodiscard]] std::chrono::steady_clock::time_point LastActive() const;
   // Ends the UI thread: open dialogs are cancelled, running handlers finish.
   void Stop();
@@ -186,6 +189,7 @@ class Session final : public Host {
   nlohmann::json downloadJson_;
 
   std::atomic<int> streams_{0};
+  std::atomic<bool> everStreamed_{false};
   std::thread ui_;
 };
 

@@ -7,8 +7,12 @@
 namespace tb::web {
 
 SessionRegistry::SessionRegistry(std::size_t maxSessions,
-                                 std::chrono::steady_clock::duration idleLimit, ConfigFor configFor)
-    : maxSessions_(maxSessions), idleLimit_(idleLimit), configFor_(std::move(configFor)) {}
+                                 std::chrono::steady_clock::duration idleLimit, ConfigFor configFor,
+                                 std::chrono::steady_clock::duration unusedLimit)
+    : maxSessions_(maxSessions),
+      idleLimit_(idleLimit),
+      unusedLimit_(unusedLimit),
+      configFor_(std::move(configFor)) {}
 
 SessionRegistry::~SessionRegistry() { EndAll(); }
 
@@ -27,7 +31,9 @@ std::shared_ptr<Session> SessionRegistry::Find(std::string_view id) {
 }
 
 std::optional<std::pair<std::string, std::shared_ptr<Session>>> SessionRegistry::Create() {
-  if (Count() >= maxSessions_) EndIdle(std::chrono::steady_clock::now());
+  // A full table first loses sessions nobody uses, so that page requests without a
+  // browser behind them cannot lock browsers out for the whole idle limit.
+  if (Count() >= maxSessions_) EndIdle(std::chrono::steady_clock::now(), /*full=*/true);
   auto id = NewSessionId();
   if (!id) return std::nullopt;
   std::lock_guard lk(mu_);
@@ -37,12 +43,14 @@ std::optional<std::pair<std::string, std::shared_ptr<Session>>> SessionRegistry:
   return std::make_pair(*id, session);
 }
 
-std::size_t SessionRegistry::EndIdle(std::chrono::steady_clock::time_point now) {
+std::size_t SessionRegistry::EndIdle(std::chrono::steady_clock::time_point now, bool full) {
   std::vector<std::shared_ptr<Session>> ended;
   {
     std::lock_guard lk(mu_);
     for (auto it = sessions_.begin(); it != sessions_.end();) {
-      if (it->second->Stopped() || now - it->second->LastActive() > idleLimit_) {
+      const auto idle = now - it->second->LastActive();
+      const bool unused = full && !it->second->EverStreamed() && idle > unusedLimit_;
+      if (it->second->Stopped() || idle > idleLimit_ || unused) {
         ended.push_back(std::move(it->second));
         it = sessions_.erase(it);
       } else {

@@ -24,7 +24,8 @@ class SessionRegistry {
   using ConfigFor = std::function<SessionConfig(const std::string& id)>;
 
   SessionRegistry(std::size_t maxSessions, std::chrono::steady_clock::duration idleLimit,
-                  ConfigFor configFor);
+                  ConfigFor configFor,
+                  std::chrono::steady_clock::duration unusedLimit = std::chrono::seconds(10));
   ~SessionRegistry();
 
   // The live session `id`, marked active; nullptr when there is none.
@@ -32,14 +33,16 @@ class SessionRegistry {
   // A new session and its identifier; nullopt when the limit is reached even after idle
   // sessions were ended, or when no random identifier could be made.
   std::optional<std::pair<std::string, std::shared_ptr<Session>>> Create();
-  // Ends the sessions idle since before `now` - idle limit; returns how many.
-  std::size_t EndIdle(std::chrono::steady_clock::time_point now);
+  // Ends the sessions idle since before `now` - idle limit, and, when `full`, those whose
+  // page was never shown in a browser (no event stream) and idle for the unused limit;
+  // returns how many.
+  std::size_t EndIdle(std::chrono::steady_clock::time_point now, bool full = false);
   [[nodiscard]] std::size_t Count() const;
   void EndAll();
 
  private:
   std::size_t maxSessions_;
-  std::chrono::steady_clock::duration idleLimit_;
+  std::chrono::steady_clock::duration idleLimit_, unusedLimit_;
   ConfigFor configFor_;
   mutable std::mutex mu_;
   std::map<std::string, std::shared_ptr<Session>, std::less<>> sessions_;

@@ -225,6 +225,26 @@ TEST(SessionRegistryTest, LimitsSessionsAndEndsIdleOnes) {
   EXPECT_TRUE(registry.Create()) << "room again";
 }
 
+TEST(SessionRegistryTest, AFullTableGivesUpSessionsNoBrowserShowed) {
+  SessionRegistry registry(
+      2, std::chrono::hours(1),
+      [](const std::string&) {
+        SessionConfig c;
+        c.makePage = testing::MakeTestPage;
+        return c;
+      },
+      50ms);
+  auto shown = registry.Create();
+  auto scripted = registry.Create();
+  ASSERT_TRUE(shown && scripted);
+  ASSERT_TRUE(shown->second->AcquireStream(4));
+  EXPECT_FALSE(registry.Create()) << "nothing unused long enough yet";
+  std::this_thread::sleep_for(80ms);
+  EXPECT_TRUE(registry.Create());
+  EXPECT_TRUE(scripted->second->Stopped());
+  EXPECT_FALSE(shown->second->Stopped()) << "a page in a browser stays";
+}
+
 TEST(SafeFileNameTest, KeepsPlainNamesOnly) {
   struct {
     const char* in;

@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
     std::cout << tb::web::Usage();
     return 0;
   }
+  std::error_code ec;
+  std::filesystem::create_directories(options->cacheDir, ec);  // a failure shows on first use
   auto tempRoot = MakeTempRoot();
   if (tempRoot.empty()) {
     std::cerr << "tbclient: cannot make a temporary folder\n";
@@ -87,7 +89,6 @@ int main(int argc, char** argv) {
   // Wake the signal thread if the server ended on its own.
   pthread_kill(waiter.native_handle(), SIGTERM);
   waiter.join();
-  std::error_code ec;
   std::filesystem::remove_all(tempRoot, ec);
   return ok ? 0 : 1;
 }
