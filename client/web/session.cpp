@@ -11,6 +11,9 @@ namespace tb::web {
 namespace {
 
 constexpr std::size_t kMaxQueuedEvents = 256;
+// Event requests of one session that may wait for the UI thread at the same time; each
+// holds a server thread, so one page cannot take the whole pool.
+constexpr int kMaxWaitingEvents = 8;
 
 // Runs a handler; an exception escaping a page model is reported and swallowed so that
 // the session's UI thread lives on.
@@ -63,6 +66,14 @@ int Session::LoadPage(std::string page, std::string locationUrl) {
 }
 
 EventOutcome Session::PostEvent(int page, std::string doc, UiEvent e) {
+  if (waiting_.fetch_add(1) >= kMaxWaitingEvents) {
+    --waiting_;
+    return EventOutcome::kBusy;
+  }
+  struct Leave {
+    std::atomic<int>& n;
+    ~Leave() { --n; }
+  } leave{waiting_};
   auto promise = std::make_shared<std::promise<EventOutcome>>();
   auto future = promise->get_future();
   {

@@ -57,6 +57,7 @@ enum class EventOutcome {
   kStale,     // addressed to a page load that is no longer shown
   kTimedOut,  // still running after replyWait
   kStopped,   // the session ended
+  kBusy,      // too many requests of this session are waiting already
 };
 
 struct Snapshot {
@@ -190,6 +191,7 @@ class Session final : public Host {
 
   std::atomic<int> streams_{0};
   std::atomic<bool> everStreamed_{false};
+  std::atomic<int> waiting_{0};  // event requests waiting for their reply
   std::thread ui_;
 };
 

@@ -240,6 +240,7 @@ void WebServer::Impl::ReceiveEvent(const httplib::Request& req, httplib::Respons
       res.status = 202;
       return res.set_content("{\"ok\":true,\"running\":true}", kJson);
     case EventOutcome::kStopped: return Fail(res, 410, "session ended");
+    case EventOutcome::kBusy: return Fail(res, 429, "too many events waiting");
   }
 }
 
