@@ -192,26 +192,6 @@ TEST_F(Form1Test, ControlsStandAtTheirDesignedPlaces) {
   EXPECT_LT(f->Label1[4]->x(), 0);
 }
 
-TEST_F(Form1Test, CaptionsAndToolTips) {
-  auto f = Open();
-  EXPECT_EQ(f->Option4->text(), "mdb版");
-  EXPECT_EQ(f->Option3->text(), "SQL版");
-  EXPECT_EQ(f->Label1[5]->text(), "SQLServer（RIVove.mdb）　Tabulon7がSQL版の場合のみ");
-  EXPECT_EQ(f->Label1[4]->text(), "ODBCName（Vurodor.mdb）");
-  EXPECT_EQ(f->Frame1->title(), "拡張子");
-  EXPECT_EQ(f->Option1->text(), "bin版");
-  EXPECT_EQ(f->Option2->text(), "vbd版");
-  EXPECT_EQ(f->cmdTouroku->text(), "登録");
-  EXPECT_EQ(f->cmdEnd->text(), "閉じる");
-  EXPECT_EQ(f->txtSOURCE->toolTip(), "SQLｻｰﾊﾞｰが存在するPC名");
-  EXPECT_EQ(f->Text1->toolTip(), "SQLｻｰﾊﾞｰが存在するPC名");
-  EXPECT_EQ(f->txtUID->toolTip(), "ユーザID");
-  EXPECT_EQ(f->txtPWD->toolTip(), "パスワード");
-  EXPECT_EQ(f->txtDATABASE->toolTip(), "データベース名");
-  EXPECT_EQ(f->cmdTouroku->toolTip(), "上記内容で登録します。");
-  EXPECT_EQ(f->cmdEnd->toolTip(), "画面を閉じます。");
-}
-
 // The two option groups are independent: choosing in one leaves the other.
 TEST_F(Form1Test, OptionGroupsAreSeparate) {
   auto f = Open();
