@@ -61,18 +61,17 @@ int main(int argc, char* argv[]) {
   }
 
   setup::QtMessageBox box;
-  setup::Form1 form(setup::SettingsStore(std::filesystem::path(QFile::encodeName(options.dir).toStdString())),
-                    box);
+  const std::filesystem::path dir(QFile::encodeName(options.dir).toStdString());
+  setup::Form1 form(setup::SettingsStore(dir), box);
   box.SetParent(&form);
   form.Form_Load();
+  form.show();
   if (!options.screenshot.isEmpty()) {
-    form.show();
     if (!form.grab().save(options.screenshot, "PNG")) {
       std::fprintf(stderr, "TBWebSetup: cannot write %s\n", qPrintable(options.screenshot));
       return 1;
     }
     return 0;
   }
-  form.show();
   return QApplication::exec();
 }
