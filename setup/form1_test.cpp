@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/test_app.h"
+
 #include "platform/profile.h"
 #include "setup/scripted_message_box.h"
 #include "setup/test_files.h"
@@ -25,18 +27,9 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// One application object for all tests of this program (Qt allows only one).
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "tb_setup_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 class Form1Test : public ::testing::Test {
  protected:
-  void SetUp() override { App(); }
+  void SetUp() override { testing::TestApp(); }
   std::filesystem::path File() const { return dir_.path() / "TBWeb.ini"; }
   // Opens the window on the test folder, as the program does.
   std::unique_ptr<Form1> Open() {
