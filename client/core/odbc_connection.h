@@ -20,6 +20,9 @@
 namespace tb::db {
 
 inline constexpr int kQueryTimeoutSeconds = 60;
+// The TDS protocol version asked of SQL Server (7.4: SQL Server 2012 on; older servers
+// answer with their own). $TB_TDS_VERSION overrides it.
+inline constexpr char kTdsVersion[] = "7.4";
 
 // Everything that reaches the driver for one connection.
 struct OdbcConnectPlan {

@@ -27,11 +27,15 @@ OdbcConnectPlan SqlServerPlan(const ConnectionContext& context,
                               const std::filesystem::path& driver) {
   // FreeTDS reads "host", "host,port" and "host\instance" in SERVER as SQL Server does
   // in its Data Source. Texts travel as UTF-16 through the wide calls; ClientCharset
-  // keeps any narrow conversion inside the driver in UTF-8.
+  // keeps any narrow conversion inside the driver in UTF-8. The protocol version is
+  // fixed: with the driver's automatic version probing, a server that accepts and never
+  // answers hangs the connect whatever the login timeout (measured with FreeTDS 1.3).
+  const char* version = std::getenv("TB_TDS_VERSION");
   OdbcAttributes attrs = {{"SERVER", context.sqlSource},
                           {"DATABASE", context.sqlDatabase},
                           {"UID", context.sqlUid},
                           {"PWD", context.sqlPwd},
+                          {"TDS_Version", version && *version ? version : kTdsVersion},
                           {"ClientCharset", "UTF-8"}};
   OdbcConnectPlan plan;
   plan.connectionString = OdbcConnectionString(driver, attrs);
