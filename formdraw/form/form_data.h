@@ -17,7 +17,7 @@ struct FormData {
   TextPart text;
   Counts counts{};
   std::array<std::vector<uint8_t>, kFileKinds> arrays;
-  std::array<int16_t, kFileKinds> headerRandom{};  // the writer's random words, as read
+  std::array<int16_t, kHeaderRandomWords> headerRandom{};  // the writer's random words, as read
 
   [[nodiscard]] const uint8_t* Record(int kind, int index) const {
     return arrays[kind].data() + static_cast<std::size_t>(index) * kRecordSize[kind];
