@@ -1,0 +1,316 @@
+// Sessions through the C interface, on printers installed in a temporary Windows
+// directory: a folder printer writing PDF or trace files.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "formdraw/fmdraw32.h"
+#include "platform/profile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Put16(std::string& s, int v) {
+  s.push_back(static_cast<char>(v & 0xFF));
+  s.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+// A version-4 form with no records, orientation `orientation`, written from the format
+// tables: text lines, "99", a 40-byte header whose check value is sum % 54.
+std::string EmptyForm(const std::string& signature = "#Formvista Ver4.00", int orientation = 1) {
+  std::string s = signature + "\r\n9," + std::to_string(orientation) + "\r\n\r\n\r\n\r\n99\r\n";
+  int sum = 0;
+  for (int i = 0; i < 13; ++i) Put16(s, 0);
+  for (int r : {7, 11, 13, 17, 19, 23}) { Put16(s, r); sum += r; }
+  Put16(s, sum % 54);
+  return s;
+}
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("fmsession_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "win");
+    fs::create_directories(root_ / "out");
+    fs::create_directories(root_ / "forms");
+    ::setenv("FMDRAW_WINDIR", (root_ / "win").c_str(), 1);
+    form_ = (root_ / "forms" / "DFmt_A4.fed").string();
+    std::ofstream(form_, std::ios::binary) << EmptyForm();
+    InstallPrinter("pdf");
+  }
+  void TearDown() override {
+    ::unsetenv("FMDRAW_WINDIR");
+    ::unsetenv("FMDRAW_PATH");
+    fs::remove_all(root_);
+  }
+  void InstallPrinter(const std::string& format, const std::string& port = "") {
+    std::ofstream(root_ / "win" / "win.ini") << "[windows]\r\ndevice=Folder PDF,fmdraw,"
+                                             << (port.empty() ? (root_ / "out").string() : port) << "\r\n";
+    std::ofstream(root_ / "win" / "printers.ini")
+        << "[Folder PDF]\r\nDriver=fmdraw\r\nPort=" << (port.empty() ? (root_ / "out").string() : port)
+        << "\r\nFormat=" << format << "\r\nDpi=300\r\nOrientation=1\r\nCopies=3\r\nPaperSize=9\r\n";
+  }
+  std::string Setting(const std::string& key) {
+    return platform::ReadProfileString(root_ / "win" / "printers.ini", "Folder PDF", key, "?");
+  }
+  std::vector<fs::path> Outputs() {
+    std::vector<fs::path> files;
+    for (auto& e : fs::directory_iterator(root_ / "out")) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  int Init(const char* form, int mode = 1, int magnification = 100, const char* out = "") {
+    return FmInit(0, 0, mode, magnification, 0, 0, 0, 0, 0, 0, form, out, session_.data());
+  }
+  bool RecordIsZero() const { return session_[0] == 0 && session_[1] == 0 && session_[2] == 0; }
+
+  fs::path root_;
+  std::string form_;
+  std::array<int32_t, 4> session_{};
+};
+
+TEST_F(SessionTest, ArgumentChecks) {
+  struct Row {
+    int index;
+    int mode;
+    int magnification;
+    std::string form;
+    int expected;
+  };
+  const Row rows[] = {
+      {0, 6, 100, "x.fed", -1},
+      {1, 0, 100, "x.fed", -1},
+      {2, 1, 0, "x.fed", -8},
+      {3, 1, 1001, "x.fed", -8},
+      {4, 1, 100, std::string(129, 'a'), -2},
+      {5, 1, 100, "", -2},
+      {6, 1, 100, (fs::temp_directory_path() / "no_such_form.fed").string(), -3},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(Init(r.form.c_str(), r.mode, r.magnification), r.expected) << "row " << r.index;
+    EXPECT_TRUE(RecordIsZero()) << "row " << r.index;
+  }
+  EXPECT_EQ(Init(form_.c_str(), 3, 100, ""), -8) << "mode 3 needs an output file";
+}
+
+TEST_F(SessionTest, SignatureChecks) {
+  std::string v3 = (root_ / "forms" / "v3.fed").string();
+  std::ofstream(v3, std::ios::binary) << EmptyForm("#Formvista Ver3.00");
+  EXPECT_EQ(Init(v3.c_str()), -10);
+  std::ofstream(v3, std::ios::binary) << EmptyForm("#formeditor");
+  EXPECT_EQ(Init(v3.c_str()), -10);
+  std::ofstream(v3, std::ios::binary) << EmptyForm("#Painter 4");
+  EXPECT_EQ(Init(v3.c_str()), -3);
+  EXPECT_TRUE(RecordIsZero());
+  EXPECT_TRUE(Outputs().empty());
+}
+
+TEST_F(SessionTest, OnePagePdfAndSettingsWrittenBack) {
+  ASSERT_EQ(FmInitName(0, 0, 1, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data(), "daily"), 0);
+  EXPECT_EQ(session_[2], FMDRAW_STATE_OPEN);
+  EXPECT_EQ(FmPrintOut(session_.data()), 0);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+  EXPECT_TRUE(RecordIsZero());
+  auto files = Outputs();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].filename(), "daily_0001.pdf");
+  EXPECT_EQ(ReadAll(files[0]).substr(0, 5), "%PDF-");
+  // The landscape form turned the stored settings; one copy.
+  EXPECT_EQ(Setting("Orientation"), "2");
+  EXPECT_EQ(Setting("Copies"), "1");
+  // Every call on the closed record fails.
+  EXPECT_EQ(FmPrintOut(session_.data()), -1);
+  EXPECT_EQ(FmTerm(session_.data()), -1);
+  EXPECT_EQ(FmChangeForm(form_.c_str(), session_.data()), -1);
+  EXPECT_EQ(FmSetForm(1, 100, 0, 0, form_.c_str(), session_.data()), -1);
+}
+
+TEST_F(SessionTest, SecondDocumentNeverOverwrites) {
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(FmInitName(0, 0, 1, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data(), "d"), 0);
+    EXPECT_EQ(FmTerm(session_.data()), 0);
+  }
+  auto files = Outputs();
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[1].filename(), "d_0002.pdf");
+}
+
+TEST_F(SessionTest, AbortLeavesNoFile) {
+  ASSERT_EQ(Init(form_.c_str()), 0);
+  EXPECT_EQ(FmAbort(session_.data()), 0);
+  EXPECT_TRUE(RecordIsZero());
+  EXPECT_TRUE(Outputs().empty());
+}
+
+TEST_F(SessionTest, PrinterDriverSettings) {
+  ASSERT_EQ(FmSetPrinterDriver(0x40000003, 1, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, session_.data()), 0);
+  EXPECT_EQ(session_[2], FMDRAW_STATE_SETTINGS);
+  EXPECT_EQ(FmSetPrinterDriver(0, 1, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, session_.data()), -1);
+  InstallPrinter("trace");
+  ASSERT_EQ(Init(form_.c_str()), 0);
+  EXPECT_EQ(FmSetPrinterDriver(0, 1, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, session_.data()), -1)
+      << "an open session is refused";
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+  // Given settings are not stored in the printer; the page is A3 portrait at 300 dpi.
+  EXPECT_EQ(Setting("Orientation"), "1");
+  EXPECT_EQ(Setting("Copies"), "3");
+  auto files = Outputs();
+  ASSERT_EQ(files.size(), 1u);
+  std::string trace = ReadAll(files[0]);
+  EXPECT_NE(trace.find("StartDoc \"\" dpi=300 page=3507x4960"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("StartPage\n"), std::string::npos);
+  EXPECT_NE(trace.find("EndDoc"), std::string::npos);
+}
+
+TEST_F(SessionTest, FailedOpenAfterPrinterDriverIsReleasedByTerm) {
+  ASSERT_EQ(FmSetPrinterDriver(3, 2, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, session_.data()), 0);
+  std::string missing = (root_ / "forms" / "missing.fed").string();
+  EXPECT_EQ(Init(missing.c_str()), -3);
+  EXPECT_EQ(session_[2], FMDRAW_STATE_SETTINGS);
+  EXPECT_EQ(FmTerm(session_.data()), -1);
+  EXPECT_TRUE(RecordIsZero()) << "the kept work area is freed";
+  ASSERT_EQ(FmSetPrinterDriver(3, 2, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, session_.data()), 0);
+  EXPECT_EQ(FmAbort(session_.data()), -1);
+  EXPECT_TRUE(RecordIsZero());
+}
+
+TEST_F(SessionTest, BareNameFoundOnSearchPath) {
+  ::setenv("FMDRAW_PATH", (root_ / "forms").c_str(), 1);
+  EXPECT_EQ(Init("\\\\server\\vurodor\\TB_Format\\DFmt_A4.fed"), 0);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+}
+
+TEST_F(SessionTest, ReopeningAnOpenRecordIsRefused) {
+  ASSERT_EQ(Init(form_.c_str()), 0);
+  auto before = session_;
+  EXPECT_EQ(Init(form_.c_str()), -1);
+  EXPECT_EQ(session_, before);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+}
+
+TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
+  EXPECT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data()), -6);
+  ASSERT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 10000, 5000, form_.c_str(), "", session_.data()), 0);
+  EXPECT_EQ(FmPrintOut(session_.data()), 0);
+  EXPECT_EQ(FmPrintOut(session_.data()), 0);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+  EXPECT_TRUE(Outputs().empty());
+
+  FmInitParams p{};
+  p.mode = 4;
+  p.magnification = 100;
+  p.mask = 0x1;
+  p.settings[0] = 1;
+  std::memcpy(p.formFile, form_.c_str(), form_.size());
+  p.formFile[form_.size()] = ' ';
+  ASSERT_EQ(FmInitIndirectName(&p, session_.data(), "indirect"), 0);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+  std::memset(p.formFile, 'a', sizeof p.formFile);
+  EXPECT_EQ(FmInitIndirect(&p, session_.data()), -2);
+  EXPECT_TRUE(RecordIsZero());
+}
+
+TEST_F(SessionTest, ChangeFormAndRegistration) {
+  ASSERT_EQ(Init(form_.c_str()), 0);
+  EXPECT_EQ(FmChangeForm("", session_.data()), -2);
+  EXPECT_EQ(FmChangeForm(std::string(129, 'a').c_str(), session_.data()), -2);
+  EXPECT_EQ(FmChangeForm("/nonexistent/x.fed", session_.data()), -5);
+  EXPECT_EQ(FmChangeForm(form_.c_str(), session_.data()), 0);
+  EXPECT_EQ(FmSetForm(1, 100, 0, 0, form_.c_str(), session_.data()), 0);
+  EXPECT_EQ(FmSetForm(400, 100, 0, 0, form_.c_str(), session_.data()), -1);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+}
+
+TEST_F(SessionTest, RawFileToFolderPrinter) {
+  std::string raw = (root_ / "job.prn").string();
+  std::ofstream(raw, std::ios::binary) << std::string(10000, 'R');
+  EXPECT_EQ(FmPrintFile(raw.c_str()), 0);
+  auto files = Outputs();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(fs::file_size(files[0]), 10000u);
+  EXPECT_EQ(FmPrintFile((root_ / "none.prn").c_str()), -4);
+  fs::remove(root_ / "win" / "win.ini");
+  EXPECT_EQ(FmPrintFile(raw.c_str()), -5);
+}
+
+TEST_F(SessionTest, CupsQueue) {
+  const char* queue = std::getenv("TB_CUPS_QUEUE");
+  const char* require = std::getenv("TB_REQUIRE_CUPS");
+  if (queue == nullptr || *queue == '\0') {
+    if (require != nullptr && std::string(require) == "1") FAIL() << "TB_CUPS_QUEUE not set";
+    GTEST_SKIP() << "no CUPS queue";
+  }
+  InstallPrinter("pdf", std::string("cups:") + queue);
+  ASSERT_EQ(FmInitName(0, 0, 1, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data(), "cups"), 0);
+  EXPECT_EQ(FmPrintOut(session_.data()), 0);
+  EXPECT_EQ(FmTerm(session_.data()), 0) << "the queue accepted the document";
+}
+
+TEST(FormExports, GettersReadersAndWriter) {
+  fs::path dir = fs::temp_directory_path() / ("fmexports_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::string name = (dir / "a.fed").string();
+  std::ofstream(name, std::ios::binary) << EmptyForm();
+  EXPECT_EQ(FmGetFormVersion(name.c_str()), 4);
+  EXPECT_EQ(FmGetPaperSize(name.c_str()), 9);
+  EXPECT_EQ(FmGetOrientation(name.c_str()), 1);
+  int32_t value = 0;
+  EXPECT_EQ(FmGetFormLong(2, name.c_str(), &value), 0);
+  EXPECT_EQ(value, 9);
+  EXPECT_EQ(FmGetFormLong(7, name.c_str(), &value), -5);
+  EXPECT_EQ(FmGetFormVersion((dir / "none").c_str()), -1);
+  char text[512];
+  EXPECT_EQ(FmGetFormString(4, name.c_str(), text), 0);
+  EXPECT_STREQ(text, "");
+  int16_t counts[13];
+  int32_t offset = ObjectNoGetV4(0, name.c_str(), counts);
+  EXPECT_EQ(offset, static_cast<int32_t>(EmptyForm().size()));
+  EXPECT_EQ(ObjectNoGetV4(1, name.c_str(), counts), -3);
+
+  // Write a binary part with two lines and read it back at the offset.
+  int16_t write[13] = {1, 2};
+  uint8_t order[6] = {1, 0, 1, 0, 0, 0};
+  uint8_t lines[52];
+  for (int i = 0; i < 52; ++i) lines[i] = static_cast<uint8_t>(i);
+  std::string bin = (dir / "b.bin").string();
+  EXPECT_EQ(AllFormWrite(0, bin.c_str(), write, order, lines, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(fs::file_size(bin), 40u + 6 + 52);
+  uint8_t order2[6]{}, lines2[52]{};
+  EXPECT_EQ(AllFormRead(bin.c_str(), 40, write, order2, lines2, nullptr, nullptr, nullptr, nullptr,
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(std::memcmp(lines, lines2, 52), 0);
+  write[1] = 3;
+  EXPECT_EQ(AllFormRead(bin.c_str(), 40, write, order2, lines2, nullptr, nullptr, nullptr, nullptr,
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), -1);
+
+  intptr_t handle = 0;
+  auto* p = static_cast<char*>(FmAllocMem(0, &handle, 16));
+  ASSERT_NE(p, nullptr);
+  std::memcpy(p, "0123456789abcdef", 16);
+  p = static_cast<char*>(FmAllocMem(1, &handle, 64));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(std::memcmp(p, "0123456789abcdef", 16), 0);
+  EXPECT_EQ(FmFreeMem(handle), 0);
+  fs::remove_all(dir);
+}
+
+}  // namespace
