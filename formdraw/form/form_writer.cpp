@@ -36,24 +36,23 @@ std::vector<uint8_t> BuildBinaryPart(std::span<const int16_t> counts12,
   return out;
 }
 
-namespace {
-
-// A field that holds a comma or a quote-free stretch is written inside quotes.
-std::string Field(const std::string& value) {
+std::string QuoteField(const std::string& value) {
   if (value.find(',') == std::string::npos) return value;
   return "\"" + value + "\"";
 }
 
-}  // namespace
-
 std::string BuildTextPart(const TextPart& text) {
   std::string out;
   for (const auto& line : text.head) out += line + "\r\n";
-  if (!text.hanging.empty()) out += "300," + Field(text.hanging) + "\r\n";
+  if (!text.recordLines.empty()) {
+    for (const auto& line : text.recordLines) out += line + "\r\n";
+    return out + "99\r\n";
+  }
+  if (!text.hanging.empty()) out += "300," + QuoteField(text.hanging) + "\r\n";
   for (int i = 0; i < 3; ++i)
-    if (text.formStrings[i]) out += std::to_string(301 + i) + "," + Field(*text.formStrings[i]) + "\r\n";
+    if (text.formStrings[i]) out += std::to_string(301 + i) + "," + QuoteField(*text.formStrings[i]) + "\r\n";
   for (const auto& f : text.fonts)
-    out += std::to_string(400 + f.id) + "," + Field(f.face) + "," + std::to_string(f.first) + "," +
+    out += std::to_string(400 + f.id) + "," + QuoteField(f.face) + "," + std::to_string(f.first) + "," +
            std::to_string(f.pitchFamily) + "," + std::to_string(f.charset) + "\r\n";
   out += "99\r\n";
   return out;

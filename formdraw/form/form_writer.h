@@ -27,7 +27,11 @@ std::vector<uint8_t> BuildBinaryPart(std::span<const int16_t> counts12,
                                      const std::array<int16_t, kHeaderRandomWords>& random,
                                      int variant);
 
-// The text part with CR LF line ends, ending with the "99" line.
+// A record field, inside double quotes when it holds a comma.
+std::string QuoteField(const std::string& value);
+
+// The text part with CR LF line ends, ending with the "99" line: the record lines as
+// given in `recordLines`, or (when that is empty) made from the parsed values.
 std::string BuildTextPart(const TextPart& text);
 
 // A complete file for `form` (whose font references hold identifiers).

@@ -137,6 +137,7 @@ TextPartResult ParseTextPart(std::span<const uint8_t> bytes) {
       return result;
     }
     if (code < 300) return Fail(number, "record code below 300");
+    part.recordLines.push_back(*line);
     if (code < 400) {
       std::string value = fields.size() > 1 ? fields[1] : std::string();
       if (code == 300) {

@@ -57,6 +57,7 @@ struct TextPart {
   std::array<std::optional<std::string>, 3> formStrings;  // 301..303 as stored (encoded)
   std::vector<FontLine> fonts;
   int32_t otherRecordLines = 0;  // record lines that are neither 3xx nor "99"
+  std::vector<std::string> recordLines;  // every record line before "99", as read
   std::size_t binaryOffset = 0;  // the byte after the "99" line
 };
 
