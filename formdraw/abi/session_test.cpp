@@ -35,6 +35,22 @@ std::string EmptyForm(const std::string& signature = "#Formvista Ver4.00", int o
   return s;
 }
 
+// A form with the given record lines and header counts (arrays zero-filled, `present`
+// records of each counted kind actually written).
+std::string FormWith(const std::vector<std::string>& lines, std::array<int, 12> counts,
+                     std::array<int, 12> present) {
+  static constexpr int kSize[12] = {6, 26, 32, 64, 154, 30, 92, 46, 40, 92, 66, 36};
+  std::string s = "#Formvista Ver4.00\r\n9,0\r\n\r\n\r\n\r\n";
+  for (const auto& l : lines) s += l + "\r\n";
+  s += "99\r\n";
+  int sum = 0;
+  for (int c : counts) { Put16(s, c); sum += static_cast<int16_t>(c); }
+  for (int i = 0; i < 7; ++i) Put16(s, 0);
+  Put16(s, sum % 54);
+  for (int k = 0; k < 12; ++k) s += std::string(static_cast<std::size_t>(present[k]) * kSize[k], '\0');
+  return s;
+}
+
 std::string ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::stringstream ss;
@@ -262,6 +278,63 @@ TEST_F(SessionTest, CupsQueue) {
   ASSERT_EQ(FmInitName(0, 0, 1, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data(), "cups"), 0);
   EXPECT_EQ(FmPrintOut(session_.data()), 0);
   EXPECT_EQ(FmTerm(session_.data()), 0) << "the queue accepted the document";
+}
+
+TEST(FormExports, BrokenFilesGiveTheirCodes) {
+  fs::path dir = fs::temp_directory_path() / ("fmbroken_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::array<int, 12> none{}, twoLines{}, oneLine{}, hugeLines{};
+  twoLines[1] = 2;
+  oneLine[1] = 1;
+  hugeLines[1] = 32767;
+  struct Row {
+    int index;
+    std::string bytes;
+    int counter;  // ObjectNoGetV4
+    int reader;   // FormInfoRead with the counted sizes
+  };
+  std::string good = FormWith({"400,face,0,1,128"}, twoLines, twoLines);
+  std::string badCheck = good;
+  badCheck[good.find("99\r\n") + 4 + 38] ^= 1;
+  const Row rows[] = {
+      {0, good, 0, 0},
+      {1, good.substr(0, good.find("99\r\n") + 20), -2, -1},        // header cut short
+      {2, badCheck, -3, 0},                                         // readers skip the check
+      {3, FormWith({"400," + std::string(33, 'f') + ",0,1,128"}, none, none), -1, -1},
+      {4, FormWith({"400,face,0,1," + std::string(600, '1')}, none, none), -1, -1},  // line cut at 511
+      {5, good.substr(0, good.find("99\r\n")), -1, -1},             // no "99"
+      {6, FormWith({}, twoLines, oneLine), 0, -1},                  // count larger than the data
+      {7, FormWith({}, hugeLines, none), 0, -1},
+  };
+  for (const auto& r : rows) {
+    std::string name = (dir / ("f" + std::to_string(r.index) + ".fed")).string();
+    std::ofstream(name, std::ios::binary) << r.bytes;
+    int16_t counts[13]{};
+    int32_t offset = ObjectNoGetV4(0, name.c_str(), counts);
+    EXPECT_EQ(offset < 0 ? offset : 0, r.counter) << "row " << r.index;
+    if (r.index == 0) EXPECT_EQ(counts[12], 1) << "one font line";
+    int16_t sized[13] = {0, static_cast<int16_t>(r.index == 7 ? 32767 : 2)};
+    std::vector<uint8_t> order(6 * 2), lines(26 * 32767), fonts(38 * 4);
+    char hanging[257];
+    EXPECT_EQ(FormInfoRead(name.c_str(), sized, order.data(), lines.data(), nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, fonts.data(),
+                           hanging),
+              r.reader)
+        << "row " << r.index;
+  }
+  fs::remove_all(dir);
+}
+
+TEST_F(SessionTest, OversizedArraysCannotBeRegistered) {
+  std::array<int, 12> images{};
+  images[4] = 712;  // 712 x 154 bytes > 65,535
+  std::string big = (root_ / "forms" / "big.fed").string();
+  std::ofstream(big, std::ios::binary) << FormWith({}, images, images);
+  ASSERT_EQ(Init(form_.c_str()), 0);
+  EXPECT_EQ(FmSetForm(1, 100, 0, 0, big.c_str(), session_.data()), -3);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+  EXPECT_EQ(Init(big.c_str()), -5) << "the first form cannot be registered";
+  EXPECT_TRUE(RecordIsZero());
 }
 
 TEST(FormExports, GettersReadersAndWriter) {

@@ -171,6 +171,35 @@ TEST(FormData, SizeLimitsAndShortFiles) {
   EXPECT_EQ(ScanForm(header, 0).error, kErrShortHeader);
 }
 
+TEST(FormData, TruncationAtEveryOffsetGivesTheCodeOfThePart) {
+  HandForm f;
+  f.counts[kOrder] = 1;
+  f.counts[kLine] = 2;
+  auto full = f.Vec();
+  std::size_t header = std::string(full.begin(), full.end()).find("99\r\n") + 4;
+  for (std::size_t n = 0; n < full.size(); ++n) {
+    std::vector<uint8_t> cut(full.begin(), full.begin() + static_cast<long>(n));
+    FormData form;
+    // Cut right after "99" (before or after its CR) the line is complete, the header short.
+    int expected = n + 2 < header ? kErrFile : n < header + kHeaderSize ? kErrShortHeader : kErrFile;
+    ASSERT_EQ(LoadForm(cut, form), expected) << "cut at " << n;
+  }
+  FormData form;
+  EXPECT_EQ(LoadForm(full, form), 0);
+}
+
+TEST(FormData, FlippedHeaderBytesFailTheCheck) {
+  HandForm f;
+  f.counts[kLine] = 1;
+  auto full = f.Vec();
+  std::size_t header = full.size() - 26 - kHeaderSize;
+  for (std::size_t off = 0; off < kHeaderSize; ++off) {
+    auto bad = full;
+    bad[header + off] ^= 0x01;
+    EXPECT_EQ(ScanForm(bad, 0).error, kErrCheck) << "offset " << off;
+  }
+}
+
 TEST(FormWriter, WriterOutputReadsBackEqual) {
   HandForm f;
   f.records = {"300,\x81\x42\x81\x41", "301,x\x05y", "400,ＭＳ 明朝,1,49,128"};
