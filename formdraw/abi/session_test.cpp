@@ -125,6 +125,12 @@ TEST_F(SessionTest, ArgumentChecks) {
     EXPECT_TRUE(RecordIsZero()) << "row " << r.index;
   }
   EXPECT_EQ(Init(form_.c_str(), 3, 100, ""), -8) << "mode 3 needs an output file";
+  std::string out = (root_ / "mode3.out").string();
+  std::ofstream(out) << "old contents";
+  ASSERT_EQ(Init(form_.c_str(), 3, 100, out.c_str()), 0);
+  EXPECT_EQ(fs::file_size(out), 0u) << "created empty to test it";
+  EXPECT_EQ(FmTerm(session_.data()), 0);
+  EXPECT_EQ(Outputs().size(), 1u) << "output still goes to the printer";
 }
 
 TEST_F(SessionTest, SignatureChecks) {
@@ -278,6 +284,9 @@ TEST_F(SessionTest, CupsQueue) {
   ASSERT_EQ(FmInitName(0, 0, 1, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data(), "cups"), 0);
   EXPECT_EQ(FmPrintOut(session_.data()), 0);
   EXPECT_EQ(FmTerm(session_.data()), 0) << "the queue accepted the document";
+  std::string raw = (root_ / "raw.ps").string();
+  std::ofstream(raw) << "%!PS\nshowpage\n";
+  EXPECT_EQ(FmPrintFile(raw.c_str()), 0) << "raw job submitted";
 }
 
 TEST(FormExports, BrokenFilesGiveTheirCodes) {
@@ -312,7 +321,9 @@ TEST(FormExports, BrokenFilesGiveTheirCodes) {
     int16_t counts[13]{};
     int32_t offset = ObjectNoGetV4(0, name.c_str(), counts);
     EXPECT_EQ(offset < 0 ? offset : 0, r.counter) << "row " << r.index;
-    if (r.index == 0) EXPECT_EQ(counts[12], 1) << "one font line";
+    if (r.index == 0) {
+      EXPECT_EQ(counts[12], 1) << "one font line";
+    }
     int16_t sized[13] = {0, static_cast<int16_t>(r.index == 7 ? 32767 : 2)};
     std::vector<uint8_t> order(6 * 2), lines(26 * 32767), fonts(38 * 4);
     char hanging[257];

@@ -184,6 +184,22 @@ TEST_F(OutputFolder, PdfEmbedsIpaFontsAndKeepsText) {
   EXPECT_NE(info.find("2000"), std::string::npos) << info;
 }
 
+TEST_F(OutputFolder, SameDrawingGivesTheSameBytes) {
+  for (int i = 0; i < 2; ++i) {
+    CairoDevice dev(CairoDevice::Kind::kPdf, Caps(1000, 1000), std::make_unique<FolderOutput>(dir_.string()));
+    ASSERT_TRUE(dev.StartDoc("same"));
+    dev.StartPage();
+    dev.SelectFont(Mincho(80));
+    dev.TextOut(10, 10, platform::Utf8ToCp932("日報"));
+    dev.Ellipse({100, 100, 400, 300});
+    dev.EndPage();
+    ASSERT_TRUE(dev.EndDoc());
+  }
+  auto files = Files();
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(RunCommand("cmp -s '" + files[0].string() + "' '" + files[1].string() + "' && echo same"), "same\n");
+}
+
 TEST_F(OutputFolder, AbortDeliversNothingAndNamesNeverCollide) {
   {
     CairoDevice dev(CairoDevice::Kind::kPdf, Caps(100, 100), std::make_unique<FolderOutput>(dir_.string()));
