@@ -268,6 +268,7 @@ TEST_F(SessionTest, RawFileToFolderPrinter) {
   auto files = Outputs();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(fs::file_size(files[0]), 10000u);
+  EXPECT_EQ(files[0].filename(), "job_0001.prn");
   EXPECT_EQ(FmPrintFile((root_ / "none.prn").c_str()), -4);
   fs::remove(root_ / "win" / "win.ini");
   EXPECT_EQ(FmPrintFile(raw.c_str()), -5);

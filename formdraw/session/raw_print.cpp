@@ -25,6 +25,17 @@ std::string ExtensionOf(const std::string& path) {
   return path.substr(dot);
 }
 
+// The document name of a raw file: its last component without the extension (the
+// delivered file keeps the extension).
+std::string DocumentNameOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string ext = ExtensionOf(path);
+  if (ext != ".prn" || (name.size() > 4 && name.substr(name.size() - 4) == ".prn"))
+    name = name.substr(0, name.size() - ext.size());
+  return name;
+}
+
 // Copies in blocks until a read returns nothing; a failed write ends the copy early.
 void CopyBlocks(int from, int to) {
   char buffer[kBlock];
@@ -60,7 +71,7 @@ int PrintRawFile(const char* fileName) {
   CopyBlocks(source, target);
   ::close(source);
   bool closed = ::close(target) == 0;
-  if (!closed || !output->Commit(fileName, true)) return -7;
+  if (!closed || !output->Commit(DocumentNameOf(*path), true)) return -7;
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "formdraw/form/file_search.h"
+#include "formdraw/form/text_part.h"
 #include "tools/fedtool/fed_json.h"
 
 int main(int argc, char** argv) {
@@ -20,7 +21,10 @@ int main(int argc, char** argv) {
       }
       auto result = fedtool::Dump(*bytes);
       if (result.error != 0) {
-        std::cerr << "fedtool: " << argv[2] << " is not a readable form file (code " << result.error << ")\n";
+        auto text = fmdraw::form::ParseTextPart(*bytes);
+        std::cerr << "fedtool: " << argv[2] << " is not a readable form file (code " << result.error << ")";
+        if (text.error != 0) std::cerr << ": line " << text.line << ": " << text.reason;
+        std::cerr << "\n";
         return 1;
       }
       std::cout << result.json.dump(2) << "\n";
