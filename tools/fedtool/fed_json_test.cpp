@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "formdraw/form/form_data.h"
 #include "formdraw/form/form_format.h"
 #include "formdraw/form/file_search.h"
 #include "tools/fedtool/fed_json.h"
@@ -48,6 +49,17 @@ TEST(FedJson, EditedFieldsAndTexts) {
   j["textRecords"][0]["face"] = std::string(33, 'a');
   EXPECT_THROW(fedtool::Compile(j), std::runtime_error);
   EXPECT_NE(fedtool::Dump(Seed("badcheck.fed")).error, 0);
+}
+
+TEST(FedJson, SampleCompilesToALoadableForm) {
+  std::ifstream in(std::string(std::getenv("TB_SOURCE_DIR")) + "/tools/fedtool/examples/sample.json");
+  auto bytes = fedtool::Compile(nlohmann::ordered_json::parse(in, nullptr, true, true));
+  fmdraw::form::FormData form;
+  ASSERT_EQ(fmdraw::form::LoadForm(bytes, form), 0);
+  EXPECT_EQ(form.counts[fmdraw::form::kOrder], 4);
+  EXPECT_EQ(form.counts[fmdraw::form::kFontTable], 2);
+  EXPECT_EQ(fmdraw::form::GetI16(form.Record(fmdraw::form::kText, 0) + 10), 1) << "font id 2 is entry 1";
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(form.Record(fmdraw::form::kDataField, 0) + 68)), "VALUE1");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         std::cerr << "fedtool: cannot read " << argv[2] << "\n";
         return 1;
       }
-      auto bytes = fedtool::Compile(nlohmann::ordered_json::parse(in));
+      auto bytes = fedtool::Compile(nlohmann::ordered_json::parse(in, nullptr, true, true));
       std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
       out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
       if (!out) {
