@@ -52,6 +52,7 @@ FcPattern* MatchPattern(const std::string& faceUtf8, bool bold) {
 }  // namespace
 
 FontEngine::~FontEngine() {
+  if (last_ && last_->scaled != nullptr) cairo_scaled_font_destroy(last_->scaled);
   for (auto& [key, face] : faces_) cairo_font_face_destroy(face);
 }
 
@@ -84,7 +85,35 @@ cairo_font_face_t* FontEngine::Face(const std::string& faceUtf8, bool bold) {
 // The em size follows from the cell height: a positive height is ascent + descent of the
 // face, a negative one the em itself. A cell width sets the horizontal scale so that a
 // single-byte (half-width) character is that wide.
+namespace {
+
+cairo_scaled_font_t* MakeScaled(const PreparedFont& prepared) {
+  cairo_matrix_t identity;
+  cairo_matrix_init_identity(&identity);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_scaled_font_t* scaled =
+      cairo_scaled_font_create(prepared.face, &prepared.matrix, &identity, options);
+  cairo_font_options_destroy(options);
+  return scaled;
+}
+
+}  // namespace
+
+const FontEngine::Last* FontEngine::Cached(const Font& font) {
+  if (last_ && last_->font == font) return &*last_;
+  PreparedFont prepared = Build(font);
+  if (prepared.face == nullptr) return nullptr;
+  if (last_ && last_->scaled != nullptr) cairo_scaled_font_destroy(last_->scaled);
+  last_ = Last{font, prepared, MakeScaled(prepared)};
+  return &*last_;
+}
+
 PreparedFont FontEngine::Prepare(const Font& font) {
+  const Last* last = Cached(font);
+  return last != nullptr ? last->prepared : PreparedFont{};
+}
+
+PreparedFont FontEngine::Build(const Font& font) {
   PreparedFont prepared;
   cairo_font_face_t* face = Face(platform::Cp932ToUtf8(font.face), font.weight >= 600);
   if (face == nullptr) return prepared;
@@ -111,20 +140,13 @@ PreparedFont FontEngine::Prepare(const Font& font) {
 }
 
 Size FontEngine::Measure(const Font& font, std::string_view cp932) {
-  PreparedFont prepared = Prepare(font);
-  if (prepared.face == nullptr) return {};
-  cairo_matrix_t identity;
-  cairo_matrix_init_identity(&identity);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_scaled_font_t* scaled =
-      cairo_scaled_font_create(prepared.face, &prepared.matrix, &identity, options);
+  const Last* last = Cached(font);
+  if (last == nullptr || last->scaled == nullptr) return {};
   cairo_text_extents_t extents{};
   std::string utf8 = platform::Cp932ToUtf8(cp932);
-  cairo_scaled_font_text_extents(scaled, utf8.c_str(), &extents);
-  cairo_scaled_font_destroy(scaled);
-  cairo_font_options_destroy(options);
+  cairo_scaled_font_text_extents(last->scaled, utf8.c_str(), &extents);
   return {static_cast<int32_t>(std::lround(extents.x_advance)),
-          static_cast<int32_t>(std::lround(prepared.cellHeight))};
+          static_cast<int32_t>(std::lround(last->prepared.cellHeight))};
 }
 
 }  // namespace fmdraw::device

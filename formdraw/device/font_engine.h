@@ -9,6 +9,7 @@
 #include <cairo.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -40,7 +41,18 @@ class FontEngine {
 
  private:
   cairo_font_face_t* Face(const std::string& faceUtf8, bool bold);
+  PreparedFont Build(const Font& font);
+  // The scaled font of the last font prepared: text is drawn and measured a character at
+  // a time with the same font, so one entry saves nearly all font set-up.
+  struct Last {
+    Font font;
+    PreparedFont prepared;
+    cairo_scaled_font_t* scaled = nullptr;
+  };
+  const Last* Cached(const Font& font);
+
   std::map<std::pair<std::string, bool>, cairo_font_face_t*> faces_;
+  std::optional<Last> last_;
 };
 
 }  // namespace fmdraw::device
