@@ -155,6 +155,14 @@ TEST_F(SessionTest, OnePagePdfAndSettingsWrittenBack) {
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files[0].filename(), "daily_0001.pdf");
   EXPECT_EQ(ReadAll(files[0]).substr(0, 5), "%PDF-");
+  std::string info;
+  if (FILE* p = ::popen(("pdfinfo '" + files[0].string() + "'").c_str(), "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, p)) info += line;
+    ::pclose(p);
+  }
+  EXPECT_NE(info.find("Page size:       841.68 x 595.2 pts (A4)"), std::string::npos)
+      << "landscape A4 (3507 x 2480 dots at 300 dpi): " << info;
   // The landscape form turned the stored settings; one copy.
   EXPECT_EQ(Setting("Orientation"), "2");
   EXPECT_EQ(Setting("Copies"), "1");
@@ -230,11 +238,23 @@ TEST_F(SessionTest, ReopeningAnOpenRecordIsRefused) {
 
 TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
   EXPECT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data()), -6);
+  std::string picture = (root_ / "display.png").string();
+  ::setenv("FMDRAW_DISPLAY_PNG", picture.c_str(), 1);
   ASSERT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 10000, 5000, form_.c_str(), "", session_.data()), 0);
   EXPECT_EQ(FmPrintOut(session_.data()), 0);
   EXPECT_EQ(FmPrintOut(session_.data()), 0);
   EXPECT_EQ(FmTerm(session_.data()), 0);
+  ::unsetenv("FMDRAW_DISPLAY_PNG");
   EXPECT_TRUE(Outputs().empty());
+  // 100 x 50 mm at 96 dpi: 377 x 188 pixels (PNG header: width and height at 16 and 20).
+  std::string png = ReadAll(picture);
+  ASSERT_GT(png.size(), 24u);
+  auto be32 = [&](std::size_t at) {
+    return (static_cast<uint8_t>(png[at]) << 24) | (static_cast<uint8_t>(png[at + 1]) << 16) |
+           (static_cast<uint8_t>(png[at + 2]) << 8) | static_cast<uint8_t>(png[at + 3]);
+  };
+  EXPECT_EQ(be32(16), 377);
+  EXPECT_EQ(be32(20), 188);
 
   FmInitParams p{};
   p.mode = 4;

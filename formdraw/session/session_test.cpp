@@ -128,6 +128,19 @@ TEST_F(PageCycleTest, PageStartSelectsDefaultsThenReappliesSettings) {
   EXPECT_EQ(trace.substr(trace.size() - expected.size()), expected) << trace;
 }
 
+TEST_F(PageCycleTest, MonochromePrinterDrawsBlack) {
+  Install("trace");
+  std::ofstream(root_ / "printers.ini", std::ios::app) << "Color=1\n";
+  Open();
+  WorkArea& area = Area();
+  EXPECT_EQ(area.colorMode, 0);
+  area.drawing.textColor = 0x0000FF;
+  EXPECT_EQ(PenForLine(area, {0, 10}).color, device::kBlack);
+  EXPECT_EQ(BrushForPattern(area, 8).background, device::kWhite);
+  EXPECT_EQ(CloseSession(record_.data(), true), 0);
+  EXPECT_FALSE(fs::exists(root_ / "out") && !fs::is_empty(root_ / "out")) << "aborted";
+}
+
 TEST(Units, ConversionsRoundAsSpecified) {
   EXPECT_EQ(HundredthsToDots(10, 300), 1);
   EXPECT_EQ(HundredthsToDots(10, 600), 2);
