@@ -1,0 +1,51 @@
+#include "formdraw/draw/decoration.h"
+
+#include <optional>
+
+#include "formdraw/draw/units.h"
+
+namespace fd::draw {
+namespace {
+
+// Style and width (1/300 inch) of an underline kind; none for kind 0 or unknown kinds.
+std::optional<std::pair<int, int>> UnderlinePen(int kind) {
+  if (kind == 1 || kind == 3) return std::pair{0, 1};
+  if (kind == 2) return std::pair{0, 4};
+  if (kind >= 4 && kind <= 7) return std::pair{kind - 3, 1};
+  return std::nullopt;
+}
+
+// A line parallel to the text at `offset` across the axis: a horizontal text gets a
+// horizontal line at y = offset, a vertical text a vertical line at x = offset.
+LineSegment Across(const TextBox& b, bool vertical, int offset, PenSpec pen) {
+  if (vertical) return {{offset, b.top}, {offset, b.bottom}, pen};
+  return {{b.left, offset}, {b.right, offset}, pen};
+}
+
+}  // namespace
+
+std::vector<LineSegment> Decorate(const TextBox& box, bool vertical, DecorationKinds kinds,
+                                  int step, int magnification, int dpi) {
+  std::vector<LineSegment> out;
+  if (const auto u = UnderlinePen(kinds.underline)) {
+    const PenSpec pen{u->first, ShapePenWidth(u->first, u->second, magnification, dpi)};
+    // Below a horizontal text, left of a vertical one.
+    const int base = vertical ? box.left : box.bottom;
+    const int sign = vertical ? -1 : 1;
+    out.push_back(Across(box, vertical, base + sign * step, pen));
+    if (kinds.underline == 3) out.push_back(Across(box, vertical, base + sign * 3 * step, pen));
+  }
+  if (kinds.strike == 1 || kinds.strike == 2) {
+    const PenSpec pen{0, ShapePenWidth(0, 1, magnification, dpi)};
+    const int middle = vertical ? (box.left + box.right) / 2 : (box.top + box.bottom) / 2;
+    if (kinds.strike == 1) {
+      out.push_back(Across(box, vertical, middle, pen));
+    } else {
+      out.push_back(Across(box, vertical, middle - step, pen));
+      out.push_back(Across(box, vertical, middle + step, pen));
+    }
+  }
+  return out;
+}
+
+}  // namespace fd::draw
