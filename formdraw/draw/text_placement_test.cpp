@@ -4,6 +4,7 @@
 
 #include "formdraw/draw/characters.h"
 #include "formdraw/draw/decoration.h"
+#include "formdraw/draw/test_printers.h"
 
 namespace fd::draw {
 namespace {
