@@ -19,6 +19,13 @@ int MmToDots(std::int64_t v, int dpi) {
   return Clamp32(v * 1000 / perThousand);
 }
 
+long long MmToMilliDots(std::int64_t v, int dpi) {
+  if (dpi <= 0) return 0;
+  const std::int64_t perThousand = 2540000 / dpi;
+  if (perThousand == 0) return v * 1000000;
+  return v * 1000000 / perThousand;
+}
+
 int DotsToMm(std::int64_t v, int dpi) {
   if (dpi <= 0) return 0;
   return Clamp32((v * 2540 + 1270) / dpi);

@@ -23,6 +23,22 @@ namespace fd::draw {
 // 0.01 mm: v * magnification / 100 + offset.
 [[nodiscard]] int Magnify(std::int64_t v, int magnification, int offset = 0);
 
+// 0.01 mm to thousandths of a dot, with the same divisor as MmToDots:
+// v * 1000000 / (2540000 / dpi).
+[[nodiscard]] long long MmToMilliDots(std::int64_t v, int dpi);
+
+// The transform of the drawing calls: positions in 0.01 mm get the current form's
+// magnification and offsets (0.01 mm), then become dots; sizes get the magnification only.
+struct PageTransform {
+  int dpi = 300;
+  int magnification = 100;
+  int offsetX = 0;
+  int offsetY = 0;
+  [[nodiscard]] int X(std::int64_t v) const { return MmToDots(Magnify(v, magnification, offsetX), dpi); }
+  [[nodiscard]] int Y(std::int64_t v) const { return MmToDots(Magnify(v, magnification, offsetY), dpi); }
+  [[nodiscard]] int Size(std::int64_t v) const { return MmToDots(Magnify(v, magnification), dpi); }
+};
+
 // The form pass factor 14400 / dpi (at least 1); 0 when dpi is not positive.
 [[nodiscard]] int TwipFactor(int dpi);
 
