@@ -57,7 +57,8 @@ class Breaker {
     while (p < text_.size() && !IsCrLf(text_, p)) {
       const std::size_t n = draw::CharLength(text_, p);
       const long long e = Extent(text_.substr(p, n));
-      if (p > pos_ && used + e > o_.availableMilli) break;
+      // The line ends before the character that would reach the available length.
+      if (p > pos_ && used + e >= o_.availableMilli) break;
       used += e;
       starts_.push_back(p);
       p += n;

@@ -1,6 +1,6 @@
 // Line breaking of flowed text (static texts and data fields with a non-zero line
 // order). A CR LF pair ends a line (an empty line counts); otherwise a line takes the
-// characters whose measured extents plus the character spacing, added up, do not pass
+// characters whose measured extents plus the character spacing, added up, stay below
 // the available length; a line holds at least one character and never splits a
 // double-byte character. Two refinements by flow flag:
 //  - bit 0: a double-byte character of the form's hanging-character list that would

@@ -14,13 +14,13 @@ const std::string kNichi = "\x93\xfa";
 const draw::FontEntry kEntry{0, std::string(draw::kMinchoFace), 0x31, 128};
 
 // At 72 dpi and 100 % a point is a dot and 20 twips are a dot. The box is at (100, 200),
-// 50 dots wide and 100 high; 10-point characters (single-byte 5 dots wide, double-byte
+// 52 dots wide and 100 high; 10-point characters (single-byte 5 dots wide, double-byte
 // 10, all 10 high); lines advance 10 + 2 points.
 LayoutDescriptor Box() {
   LayoutDescriptor d;
   d.x = 2000;
   d.y = 4000;
-  d.width = 1000;
+  d.width = 1040;
   d.height = 2000;
   d.size = 10;
   d.lineSpacing = 130;
@@ -63,33 +63,36 @@ TEST(FlowText, LineOrderAlignmentAndSpacing) {
   EXPECT_EQ(Lines(Lay(d, "ABCDEFGHIJKL")),
             (std::vector<Points>{Row(100, 5, 10, 288), Row(100, 5, 2, 276)}));
   d.lineOrder = 1;
-  // End: 50 - 10 = 40 free; centre: 20.
+  // End: 52 - 10 = 42 free; centre: 21.
   d.alignment = 2;
-  EXPECT_EQ(Lines(Lay(d, "KL")), (std::vector<Points>{Row(140, 5, 2, 200)}));
+  EXPECT_EQ(Lines(Lay(d, "KL")), (std::vector<Points>{Row(142, 5, 2, 200)}));
   d.alignment = 3;
-  EXPECT_EQ(Lines(Lay(d, "KL")), (std::vector<Points>{Row(120, 5, 2, 200)}));
-  // Spread: the 40 free dots go between the two characters; one character stays put.
+  EXPECT_EQ(Lines(Lay(d, "KL")), (std::vector<Points>{Row(121, 5, 2, 200)}));
+  // Spread: the 42 free dots go between the two characters; one character stays put.
   d.alignment = 4;
-  EXPECT_EQ(Lines(Lay(d, "KL")), (std::vector<Points>{{{100, 200}, {145, 200}}}));
+  EXPECT_EQ(Lines(Lay(d, "KL")), (std::vector<Points>{{{100, 200}, {147, 200}}}));
   EXPECT_EQ(Lines(Lay(d, "K")), (std::vector<Points>{{{100, 200}}}));
-  // Character spacing 2 points: 7 dots a character, 7 fit in 50; aligned to the end,
-  // "ABC" starts at 50 - 2 * 2 - 15 = 31.
+  // Character spacing 2 points: 7 dots a character, 7 fit in 52 (an 8th reaches 56);
+  // aligned to the end, "ABC" starts at 52 - 2 * 2 - 15 = 33.
   d.charSpacing = 130;
   d.alignment = 1;
   EXPECT_EQ(Lines(Lay(d, "ABCDEFGH")), (std::vector<Points>{Row(100, 7, 7, 200), Row(100, 7, 1, 212)}));
   d.alignment = 2;
-  EXPECT_EQ(Lines(Lay(d, "ABC")), (std::vector<Points>{Row(131, 7, 3, 200)}));
+  EXPECT_EQ(Lines(Lay(d, "ABC")), (std::vector<Points>{Row(133, 7, 3, 200)}));
 }
 
 TEST(FlowText, WordWrapDropsBlanksAndSpreadsAllButTheParagraphsLastLine) {
   auto d = Box();
   d.flowFlags = 2;
-  // "AB " breaks before the word; its trailing blank goes and "AB" is spread (40 free).
+  // "AB " breaks before the word; its trailing blank goes and "AB" is spread (42 free).
   EXPECT_EQ(Lines(Lay(d, "AB CDEFGHIJKL")),
-            (std::vector<Points>{{{100, 200}, {145, 200}}, Row(100, 5, 10, 212)}));
-  // The second line loses its leading blanks; the first is full, so spreading adds 0.
+            (std::vector<Points>{{{100, 200}, {147, 200}}, Row(100, 5, 10, 212)}));
+  // The second line loses its leading blanks. The first is spread: 2 free dots over 9
+  // gaps, 222 thousandths each, so character i is at i * 5222 thousandths.
   EXPECT_EQ(Lines(Lay(d, "ABCDEFGHIJ  KL")),
-            (std::vector<Points>{Row(100, 5, 10, 200), Row(100, 5, 2, 212)}));
+            (std::vector<Points>{{{100, 200}, {105, 200}, {110, 200}, {115, 200}, {120, 200},
+                                  {126, 200}, {131, 200}, {136, 200}, {141, 200}, {146, 200}},
+                                 Row(100, 5, 2, 212)}));
   // A paragraph's first line keeps its leading blanks.
   EXPECT_EQ(Lines(Lay(d, "  AB")), (std::vector<Points>{Row(100, 5, 4, 200)}));
   // An all-blank line keeps nothing to draw (its trailing blanks are dropped).
@@ -112,9 +115,9 @@ TEST(FlowText, HangingCharactersStayOnTheLine) {
 TEST(FlowText, VerticalReversedAndRotated) {
   auto d = Box();
   d.direction = 2;
-  // Columns from the right edge minus one line advance (150 - 12), leftwards.
+  // Columns from the right edge minus one line advance (152 - 12), leftwards.
   EXPECT_EQ(Lines(Lay(d, "ABC\r\nDE")),
-            (std::vector<Points>{{{138, 200}, {138, 210}, {138, 220}}, {{126, 200}, {126, 210}}}));
+            (std::vector<Points>{{{140, 200}, {140, 210}, {140, 220}}, {{128, 200}, {128, 210}}}));
   // Other line orders start at the left edge and go right.
   d.lineOrder = 3;
   EXPECT_EQ(Lines(Lay(d, "ABC\r\nDE")),
@@ -141,7 +144,7 @@ TEST(FlowText, ClipFontAndDecorations) {
   d.strike = 2;
   const auto l = Lay(d, "ABCDEFGHIJKL");
   // Two character advances of 10 points widen the left and top sides.
-  EXPECT_EQ(l.clip, (draw::DotRect{80, 180, 150, 300}));
+  EXPECT_EQ(l.clip, (draw::DotRect{80, 180, 152, 300}));
   // Step at 72 dpi: (1440 / 200 + 9) / 10 = 1, (100 + 99) / 100 = 1. Line 1 spans x
   // 100..150, cell 200..210: underline at 211, strike at 205 - 1 and 205 + 1.
   EXPECT_EQ(l.lines[0].decorations,
