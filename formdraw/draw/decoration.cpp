@@ -1,5 +1,6 @@
 #include "formdraw/draw/decoration.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "formdraw/draw/units.h"
@@ -7,12 +8,18 @@
 namespace fd::draw {
 namespace {
 
-// Style and width (1/300 inch) of an underline kind; none for kind 0 or unknown kinds.
-std::optional<std::pair<int, int>> UnderlinePen(int kind) {
+// Style and width (1/300 inch in the form pass, 0.01 mm for fields) of an underline
+// kind; none for kind 0 or unknown kinds.
+std::optional<std::pair<int, int>> UnderlinePen(int kind, DecorationPens pens) {
   if (kind == 1 || kind == 3) return std::pair{0, 1};
-  if (kind == 2) return std::pair{0, 4};
+  if (kind == 2) return std::pair{0, pens == DecorationPens::kField ? 53 : 4};
   if (kind >= 4 && kind <= 7) return std::pair{kind - 3, 1};
   return std::nullopt;
+}
+
+PenSpec MakePen(int style, int width, int magnification, int dpi, DecorationPens pens) {
+  if (pens == DecorationPens::kField) return {style, LinePenWidth(style, width, dpi)};
+  return {style, ShapePenWidth(style, width, magnification, dpi)};
 }
 
 // A line parallel to the text at `offset` across the axis: a horizontal text gets a
@@ -24,11 +31,16 @@ LineSegment Across(const TextBox& b, bool vertical, int offset, PenSpec pen) {
 
 }  // namespace
 
+TextBox BoxOf(const TextPlacement& p) {
+  return {std::min(p.first.x, p.end.x), std::min(p.first.y, p.end.y), std::max(p.first.x, p.end.x),
+          std::max(p.first.y, p.end.y)};
+}
+
 std::vector<LineSegment> Decorate(const TextBox& box, bool vertical, DecorationKinds kinds,
-                                  int step, int magnification, int dpi) {
+                                  int step, int magnification, int dpi, DecorationPens pens) {
   std::vector<LineSegment> out;
-  if (const auto u = UnderlinePen(kinds.underline)) {
-    const PenSpec pen{u->first, ShapePenWidth(u->first, u->second, magnification, dpi)};
+  if (const auto u = UnderlinePen(kinds.underline, pens)) {
+    const PenSpec pen = MakePen(u->first, u->second, magnification, dpi, pens);
     // Below a horizontal text, left of a vertical one.
     const int base = vertical ? box.left : box.bottom;
     const int sign = vertical ? -1 : 1;
@@ -36,7 +48,7 @@ std::vector<LineSegment> Decorate(const TextBox& box, bool vertical, DecorationK
     if (kinds.underline == 3) out.push_back(Across(box, vertical, base + sign * 3 * step, pen));
   }
   if (kinds.strike == 1 || kinds.strike == 2) {
-    const PenSpec pen{0, ShapePenWidth(0, 1, magnification, dpi)};
+    const PenSpec pen = MakePen(0, 1, magnification, dpi, pens);
     const int middle = vertical ? (box.left + box.right) / 2 : (box.top + box.bottom) / 2;
     if (kinds.strike == 1) {
       out.push_back(Across(box, vertical, middle, pen));

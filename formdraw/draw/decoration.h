@@ -35,11 +35,17 @@ struct DecorationKinds {
   int strike = 0;
 };
 
+enum class DecorationPens { kFormPass, kField };
+
 // Underline one step below a horizontal text (left of a vertical one) across its length;
 // kind 3 adds a second line three steps from the text. Strike through the middle; kind 2
 // draws two lines one step either side of it. Unknown kinds draw nothing.
 [[nodiscard]] std::vector<LineSegment> Decorate(const TextBox& box, bool vertical,
                                                 DecorationKinds kinds, int step,
-                                                int magnification, int dpi);
+                                                int magnification, int dpi,
+                                                DecorationPens pens = DecorationPens::kFormPass);
+
+// The box of a placed text (first character to end of the last), corners ordered.
+[[nodiscard]] TextBox BoxOf(const TextPlacement& placement);
 
 }  // namespace fd::draw

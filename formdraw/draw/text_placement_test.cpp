@@ -138,5 +138,17 @@ TEST(Decorate, UnderlineAndStrikeLinesWithTheirPens) {
   }
 }
 
+// Field decorations take FmSetLine's pens: 0.01 mm is 1 dot, 0.53 mm at 300 dpi is
+// 53000 / 8466 = 6 dots, (6 * 300 + 299) / 300 = 6; at 600 dpi 12 dots, then 24.
+TEST(Decorate, FieldPensAreInHundredthsOfAMillimetre) {
+  const TextBox box{100, 200, 180, 240};
+  const auto wide = Decorate(box, false, {2, 1}, 3, 100, 300, DecorationPens::kField);
+  ASSERT_EQ(wide.size(), 2u);
+  EXPECT_EQ(wide[0].pen, (PenSpec{0, 6}));
+  EXPECT_EQ(wide[1].pen, (PenSpec{0, 1}));
+  EXPECT_EQ(Decorate(box, false, {2, 0}, 6, 100, 600, DecorationPens::kField)[0].pen, (PenSpec{0, 24}));
+  EXPECT_EQ(Decorate(box, false, {7, 0}, 3, 100, 300, DecorationPens::kField)[0].pen, (PenSpec{4, 1}));
+}
+
 }  // namespace
 }  // namespace fd::draw

@@ -60,10 +60,7 @@ SingleLineLayout LayOutSingleLine(const LayoutDescriptor& d, std::string_view te
   } else {
     out.placement = draw::PlaceMeasured(ordered, request, {out.font.escapement, size, size}, measurer);
   }
-  const auto& p = out.placement;
-  const draw::TextBox box{std::min(p.first.x, p.end.x), std::min(p.first.y, p.end.y),
-                          std::max(p.first.x, p.end.x), std::max(p.first.y, p.end.y)};
-  out.decorations = draw::Decorate(box, draw::IsVertical(d.direction), {d.underline, d.strike},
+  out.decorations = draw::Decorate(draw::BoxOf(out.placement), draw::IsVertical(d.direction), {d.underline, d.strike},
                                    draw::DecorationStep(scale.magnification, scale.dpi),
                                    scale.magnification, scale.dpi);
   return out;
