@@ -24,7 +24,8 @@ PenSpec MakePen(int style, int width, int magnification, int dpi, DecorationPens
 
 // A line parallel to the text at `offset` across the axis: a horizontal text gets a
 // horizontal line at y = offset, a vertical text a vertical line at x = offset.
-LineSegment Across(const TextBox& b, bool vertical, int offset, PenSpec pen) {
+LineSegment Across(const TextBox& b, bool vertical, long long at, PenSpec pen) {
+  const int offset = ClampToInt(at);
   if (vertical) return {{offset, b.top}, {offset, b.bottom}, pen};
   return {{b.left, offset}, {b.right, offset}, pen};
 }
@@ -42,18 +43,19 @@ std::vector<LineSegment> Decorate(const TextBox& box, bool vertical, DecorationK
   if (const auto u = UnderlinePen(kinds.underline, pens)) {
     const PenSpec pen = MakePen(u->first, u->second, magnification, dpi, pens);
     // Below a horizontal text, left of a vertical one.
-    const int base = vertical ? box.left : box.bottom;
-    const int sign = vertical ? -1 : 1;
-    out.push_back(Across(box, vertical, base + sign * step, pen));
-    if (kinds.underline == 3) out.push_back(Across(box, vertical, base + sign * 3 * step, pen));
+    const long long base = vertical ? box.left : box.bottom;
+    const long long away = vertical ? -step : step;
+    out.push_back(Across(box, vertical, base + away, pen));
+    if (kinds.underline == 3) out.push_back(Across(box, vertical, base + 3 * away, pen));
   }
   if (kinds.strike == 1 || kinds.strike == 2) {
     const PenSpec pen = MakePen(0, 1, magnification, dpi, pens);
-    const int middle = vertical ? (box.left + box.right) / 2 : (box.top + box.bottom) / 2;
+    const long long middle = vertical ? (0LL + box.left + box.right) / 2
+                                      : (0LL + box.top + box.bottom) / 2;
     if (kinds.strike == 1) {
       out.push_back(Across(box, vertical, middle, pen));
     } else {
-      out.push_back(Across(box, vertical, middle - step, pen));
+      out.push_back(Across(box, vertical, middle - step, pen));  // 64-bit: no overflow
       out.push_back(Across(box, vertical, middle + step, pen));
     }
   }

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "formdraw/draw/characters.h"
+#include "formdraw/draw/units.h"
 
 namespace fd::draw {
 namespace {
@@ -35,16 +36,16 @@ Spacing Align(int alignment, int extent, long long lengthMilli, std::size_t char
   }
 }
 
-int Dots(long long milli) { return static_cast<int>(milli / 1000); }
+// `base` plus `milli` thousandths of a dot, in whole dots (saturating).
+int Dots(long long milli, int base = 0) { return ClampToInt(base + milli / 1000); }
 
 // A point `along` thousandths of a dot from the origin in the direction of the
 // escapement (counter-clockwise; y grows downwards).
 DotPoint Along(const PlacementRequest& r, int escapement, long long along) {
-  if (IsVertical(r.direction)) return {r.x, r.y + Dots(along)};
-  if (escapement % 3600 == 0) return {r.x + Dots(along), r.y};
+  if (IsVertical(r.direction)) return {r.x, Dots(along, r.y)};
+  if (escapement % 3600 == 0) return {Dots(along, r.x), r.y};
   const double a = escapement / 10.0 * std::numbers::pi / 180.0;
-  return {r.x + static_cast<int>(std::lround(along * std::cos(a) / 1000.0)),
-          r.y - static_cast<int>(std::lround(along * std::sin(a) / 1000.0))};
+  return {Dots(std::llround(along * std::cos(a)), r.x), Dots(-std::llround(along * std::sin(a)), r.y)};
 }
 
 }  // namespace
@@ -85,8 +86,8 @@ TextPlacement PlaceBuiltIn(std::string_view text, const PlacementRequest& reques
   }
   out.first = {out.runs.front().x, out.runs.front().y};
   const DotPoint last = Along(request, 0, at + advances.back());
-  out.end = vertical ? DotPoint{request.x + Dots(metrics.widthMilli), last.y}
-                     : DotPoint{last.x, request.y + Dots(metrics.heightMilli)};
+  out.end = vertical ? DotPoint{Dots(metrics.widthMilli, request.x), last.y}
+                     : DotPoint{last.x, Dots(metrics.heightMilli, request.y)};
   return out;
 }
 
@@ -102,11 +103,11 @@ TextPlacement PlaceMeasuredVertical(const std::vector<std::string_view>& chars,
   for (std::size_t i = 0; i < chars.size(); ++i) {
     if (i > 0) at += font.heightMilli + s.gap;
     const long long w = measurer.RunWidth(chars[i]);
-    out.runs.push_back({std::string(chars[i]), request.x + Dots((font.widthMilli - w) / 2),
-                        request.y + Dots(at)});
+    out.runs.push_back({std::string(chars[i]), Dots((font.widthMilli - w) / 2, request.x),
+                        Dots(at, request.y)});
   }
   out.first = {out.runs.front().x, out.runs.front().y};
-  out.end = {request.x + Dots(font.widthMilli), request.y + Dots(at + font.heightMilli)};
+  out.end = {Dots(font.widthMilli, request.x), Dots(at + font.heightMilli, request.y)};
   return out;
 }
 
@@ -126,7 +127,7 @@ TextPlacement PlaceMeasured(std::string_view text, const PlacementRequest& reque
     out.runs.push_back({std::string(text), p.x, p.y});
     out.first = p;
     const DotPoint e = Along(request, 0, s.start + width);
-    out.end = {e.x, e.y + belowCell};
+    out.end = {e.x, Dots(belowCell * 1000LL, e.y)};
     return out;
   }
   long long at = s.start, last = 0;
@@ -138,7 +139,7 @@ TextPlacement PlaceMeasured(std::string_view text, const PlacementRequest& reque
   }
   out.first = {out.runs.front().x, out.runs.front().y};
   const DotPoint e = Along(request, font.escapement, at + last);
-  out.end = {e.x, e.y + belowCell};
+  out.end = {e.x, Dots(belowCell * 1000LL, e.y)};
   return out;
 }
 

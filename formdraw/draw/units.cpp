@@ -3,13 +3,12 @@
 #include <algorithm>
 
 namespace fd::draw {
-namespace {
-
-// Narrows a 64-bit result to the 32-bit range the device works in.
-int Clamp32(std::int64_t v) {
+int ClampToInt(std::int64_t v) {
   return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
+namespace {
+int Clamp32(std::int64_t v) { return ClampToInt(v); }
 }  // namespace
 
 int MmToDots(std::int64_t v, int dpi) {

@@ -12,6 +12,9 @@
 
 namespace fd::draw {
 
+// Narrows a 64-bit result to the 32-bit range the device works in (saturating).
+[[nodiscard]] int ClampToInt(std::int64_t v);
+
 // 0.01 mm to dots: v * 1000 / (2540000 / dpi).
 [[nodiscard]] int MmToDots(std::int64_t v, int dpi);
 // Dots to 0.01 mm, rounded: (v * 2540 + 1270) / dpi.

@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::size_t kMaxLineBytes = 512;
 
-int Dots(long long milli) { return static_cast<int>(milli / 1000); }
+// `base` plus `milli` thousandths of a dot, in whole dots (saturating).
+int Dots(long long milli, long long base = 0) { return draw::ClampToInt(base + milli / 1000); }
 
 // Everything the drawing of one line needs, worked out once per text.
 struct FlowFrame {
@@ -74,11 +75,11 @@ std::string LineText(std::string_view text, const FlowLine& line, const FlowFram
 int LinePosition(const FlowFrame& f, std::size_t index) {
   const long long k = static_cast<long long>(index);
   if (!f.vertical) {
-    return f.forward ? f.top + Dots(k * f.lineAdvance)
-                     : f.top + f.height - Dots((k + 1) * f.lineAdvance);
+    return f.forward ? Dots(k * f.lineAdvance, f.top)
+                     : Dots(-(k + 1) * f.lineAdvance, 0LL + f.top + f.height);
   }
-  return f.forward ? f.left + f.width - Dots((k + 1) * f.lineAdvance)
-                   : f.left + Dots(k * f.lineAdvance);
+  return f.forward ? Dots(-(k + 1) * f.lineAdvance, 0LL + f.left + f.width)
+                   : Dots(k * f.lineAdvance, f.left);
 }
 
 struct LineSpacing {
@@ -107,8 +108,8 @@ draw::DotPoint Turn(draw::DotPoint p, long long cellW, long long cellH, int rota
   const double a = rotation * 10.0 * std::numbers::pi / 180.0;
   const double cx = p.x + cellW / 2000.0, cy = p.y + cellH / 2000.0;
   const double dx = p.x - cx, dy = p.y - cy;
-  return {static_cast<int>(std::lround(cx + dx * std::cos(a) + dy * std::sin(a))),
-          static_cast<int>(std::lround(cy - dx * std::sin(a) + dy * std::cos(a)))};
+  return {draw::ClampToInt(std::llround(cx + dx * std::cos(a) + dy * std::sin(a))),
+          draw::ClampToInt(std::llround(cy - dx * std::sin(a) + dy * std::cos(a)))};
 }
 
 class LineDrawer {
@@ -147,15 +148,15 @@ class LineDrawer {
   }
 
   draw::DotPoint Place(int across, long long along) const {
-    if (f_.vertical) return {across, f_.top + Dots(along)};
-    return {f_.left + Dots(along), across};
+    if (f_.vertical) return {across, Dots(along, f_.top)};
+    return {Dots(along, f_.left), across};
   }
 
   std::vector<draw::LineSegment> Decorate(int across, long long from, long long to) const {
     const draw::DotPoint a = Place(across, from), b = Place(across, to);
     const draw::TextBox box = f_.vertical
-                                  ? draw::TextBox{across, a.y, across + f_.fontHeight, b.y}
-                                  : draw::TextBox{a.x, across, b.x, across + f_.fontHeight};
+                                  ? draw::TextBox{across, a.y, Dots(0, 0LL + across + f_.fontHeight), b.y}
+                                  : draw::TextBox{a.x, across, b.x, Dots(0, 0LL + across + f_.fontHeight)};
     return draw::Decorate(box, f_.vertical, f_.kinds, f_.step, f_.scale.magnification,
                           f_.scale.dpi);
   }
@@ -167,7 +168,8 @@ class LineDrawer {
 draw::DotRect Clip(const FlowFrame& f, const LayoutDescriptor& d) {
   const long long advance = PointsToMilli(d.size + d.charSpacing - 128, f.scale);
   const int widen = std::max(0, Dots(2 * advance));
-  return {f.left - widen, f.top - widen, f.left + f.width, f.top + f.height};
+  return {Dots(0, 0LL + f.left - widen), Dots(0, 0LL + f.top - widen),
+          Dots(0, 0LL + f.left + f.width), Dots(0, 0LL + f.top + f.height)};
 }
 
 }  // namespace

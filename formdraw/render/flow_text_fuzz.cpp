@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "formdraw/draw/print_text.h"
 #include "formdraw/render/flow_text.h"
 #include "formdraw/render/single_line.h"
 
@@ -26,10 +27,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   draw::FixedMetrics metrics(10000 + d.size * 100, 12000);
   const draw::FontEntry entry{d.font, std::string(draw::kMinchoFace), 0x31, d.bold ? 0 : 128};
-  for (const draw::FormScale scale : {draw::FormScale{72, 100}, draw::FormScale{600, 250, 3, -4}}) {
+  // Ordinary scales, and the extremes of resolution, magnification and offsets.
+  for (const draw::FormScale scale :
+       {draw::FormScale{72, 100}, draw::FormScale{600, 250, 3, -4},
+        draw::FormScale{2400, 1000, 2000000000, -2000000000}}) {
     const auto flow = render::LayOutFlowText(d, textView, entry, scale, hangingView, metrics);
     if (flow.lines.size() > render::kMaxFlowLines) __builtin_trap();
     (void)render::LayOutSingleLine(d, textView, entry, scale, metrics);
+  }
+  // FmPrintText with positions far out, both font paths.
+  const draw::PrintTextArgs args{d.x * 65536, d.y * 65536, d.width * 65536, d.direction % 4 + 1,
+                                 d.alignment % 4 + 1};
+  const draw::PageTransform page{1200, 1000, d.height * 65536, -d.height * 65536};
+  for (bool builtIn : {true, false}) {
+    auto font = draw::MakeCreateFont({d.size * 1000, d.size * 1000, d.rotation * 40, false, false,
+                                      128, 1, 0x10, entry.face},
+                                     1000, 1200);
+    font.builtIn = builtIn;
+    (void)draw::LayOutPrintText(args, textView, page, font, metrics);
   }
   return 0;
 }
