@@ -21,6 +21,12 @@ using HandlePtr = std::unique_ptr<MdbHandle, decltype(&mdb_close)>;
 HandlePtr OpenJet(const std::filesystem::path& source) {
   HandlePtr mdb(mdb_open(source.c_str(), MDB_NOFLAGS), &mdb_close);
   if (!mdb) throw ImportError(kExitCannotOpen, "not a readable Access file: " + source.string());
+  // A Jet file is made of whole pages; anything else was cut short (a copy in progress).
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(source, ec);
+  if (ec || size % static_cast<std::uintmax_t>(mdb->fmt->pg_size) != 0) {
+    throw ImportError(kExitCannotOpen, "not made of whole pages: " + source.string());
+  }
   return mdb;
 }
 
@@ -47,10 +53,13 @@ std::vector<MdbCatalogEntry*> UserTables(MdbHandle* mdb) {
     throw ImportError(kExitBadContent, "catalog unreadable");
   }
   std::vector<MdbCatalogEntry*> tables;
+  bool hasObjectList = false;  // every Jet file lists its own object table
   for (unsigned i = 0; i < mdb->num_catalog; ++i) {
     auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+    hasObjectList = hasObjectList || strcasecmp(entry->object_name, "MSysObjects") == 0;
     if (IsUserTable(entry)) tables.push_back(entry);
   }
+  if (!hasObjectList) throw ImportError(kExitBadContent, "catalog lists no system tables");
   return tables;
 }
 
