@@ -1,5 +1,6 @@
 #include "tools/tbjetimport/table_import.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -49,7 +50,10 @@ class RowNulls {
       return;
     }
     std::vector<MdbField> fields(table_->num_cols);
-    const int count = mdb_crack_row(table_, start & 0x1fff, size, fields.data());
+    // The count comes from the row's own header and may exceed the table's columns in a
+    // damaged file; the library fills at most one field per table column.
+    const int count = std::min<int>(mdb_crack_row(table_, start & 0x1fff, size, fields.data()),
+                                    static_cast<int>(table_->num_cols));
     for (int i = 0; i < count; ++i) {
       const auto column = static_cast<unsigned>(fields[i].colnum);
       if (column < nulls.size()) nulls[column] = fields[i].is_null != 0;
