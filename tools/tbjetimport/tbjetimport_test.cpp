@@ -1,5 +1,7 @@
 // The importer checked against the independent mdb-export tool and against files patched
 // to hold Japanese text (the samples are Western), plus its failure exits.
+#include <glib.h>
+#include <mdbtools.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -307,4 +309,30 @@ TEST_F(ImportTest, FailuresExitNonZeroAndLeaveNoTarget) {
   EXPECT_FALSE(fs::exists(target));
   std::ofstream(target) << "occupied";
   EXPECT_EQ(Import(Sample("nwind.mdb"), target), 2);  // never overwrites
+}
+
+// A table whose definition states more rows than its pages hold is a failed import, not a
+// short table.
+TEST_F(ImportTest, MissingRowsFailTheImport) {
+  const fs::path copy = Copy("nwind.mdb");
+  long page = 0, offset = 0, size = 0;
+  {
+    MdbHandle* mdb = mdb_open(copy.c_str(), MDB_NOFLAGS);
+    ASSERT_NE(mdb, nullptr);
+    mdb_read_catalog(mdb, MDB_TABLE);
+    MdbCatalogEntry* entry = mdb_get_catalogentry_by_name(mdb, "Shippers");
+    ASSERT_NE(entry, nullptr);
+    page = static_cast<long>(entry->table_pg);
+    offset = mdb->fmt->tab_num_rows_offset;
+    size = static_cast<long>(mdb->fmt->pg_size);
+    mdb_close(mdb);
+  }
+  {
+    std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(page * size + offset);
+    const char rows[4] = {10, 0, 0, 0};  // the table holds 3
+    f.write(rows, 4);
+  }
+  EXPECT_EQ(Import(copy, dir_ / "short.sqlite"), 5);
+  EXPECT_FALSE(fs::exists(dir_ / "short.sqlite"));
 }
