@@ -173,6 +173,19 @@ JetImportOptions DefaultOptions() {
   return options;
 }
 
+fs::path EnsureCacheUnchecked(const fs::path& jetFile, const fs::path& cacheDir,
+                              const JetImportOptions& options) {
+  Job job{Canonical(jetFile), {}, {}, &options};
+  job.dir = PrepareCacheDir(cacheDir, job.source);
+  job.sourceId = SourceId(job.source);
+  // Fast path: a cache file exists only once complete, and its name says it is current.
+  const fs::path current = job.dir / CacheFileName(job.sourceId, ReadSourceState(job.source));
+  if (fs::exists(current)) return current;
+  std::lock_guard threads(SourceMutex(job.sourceId));
+  FileLock processes(job.dir / LockFileName(job.sourceId));
+  return ImportLocked(job);
+}
+
 }  // namespace
 
 bool HasJetHeader(const fs::path& file) {
@@ -191,15 +204,14 @@ fs::path EnsureCache(const fs::path& jetFile, const fs::path& cacheDir) {
 
 fs::path EnsureCache(const fs::path& jetFile, const fs::path& cacheDir,
                      const JetImportOptions& options) {
-  Job job{Canonical(jetFile), {}, {}, &options};
-  job.dir = PrepareCacheDir(cacheDir, job.source);
-  job.sourceId = SourceId(job.source);
-  // Fast path: a cache file exists only once complete, and its name says it is current.
-  const fs::path current = job.dir / CacheFileName(job.sourceId, ReadSourceState(job.source));
-  if (fs::exists(current)) return current;
-  std::lock_guard threads(SourceMutex(job.sourceId));
-  FileLock processes(job.dir / LockFileName(job.sourceId));
-  return ImportLocked(job);
+  // Every failure leaves as DbError, file-system errors (a folder without access) included.
+  try {
+    return EnsureCacheUnchecked(jetFile, cacheDir, options);
+  } catch (const db::DbError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw db::DbError(std::string("Jet cache: ") + e.what());
+  }
 }
 
 }  // namespace tb::jet

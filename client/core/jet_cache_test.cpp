@@ -217,8 +217,11 @@ TEST_F(JetCacheTest, SourceChangingDuringTheImportIsImportedAgain) {
   EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
 }
 
-TEST_F(JetCacheTest, RefusesACacheFolderOnTheShare) {
+TEST_F(JetCacheTest, RefusesUnusableCacheFoldersAndMissingFiles) {
   const fs::path source = Copy("nwind.mdb");
+  WriteAll(root_ / "a-file", "not a folder");
+  EXPECT_THROW((void)EnsureCache(source, root_ / "a-file"), DbError);
+  EXPECT_THROW((void)EnsureCache(source, root_ / "a-file" / "below"), DbError);
   EXPECT_THROW((void)EnsureCache(source, root_ / "share" / "cache"), DbError);
   EXPECT_THROW((void)EnsureCache(source, root_), DbError);
   EXPECT_THROW((void)EnsureCache(root_ / "share" / "missing.mdb", cache_), DbError);
