@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -179,6 +181,17 @@ TEST_F(JetCacheTest, ConcurrentCallersImportOnce) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_TRUE(fs::exists(mine));
   EXPECT_EQ(Runs(), 2);
+}
+
+TEST_F(JetCacheTest, ImporterInheritsNoDescriptors) {
+  const fs::path source = Copy("nwind.mdb");
+  const int inherited = ::open(source.c_str(), O_RDONLY);  // no close-on-exec
+  ASSERT_GE(inherited, 3);
+  JetImportOptions options;
+  options.importer = Script("[ -e /proc/$$/fd/" + std::to_string(inherited) + " ] && exit 9\nexec '" +
+                            RealImporter().string() + "' \"$@\"");
+  EXPECT_NO_THROW((void)EnsureCache(source, cache_, options));
+  ::close(inherited);
 }
 
 TEST_F(JetCacheTest, MisbehavingImportsEndInDbError) {
