@@ -70,7 +70,7 @@ void BindLibraryText(RowInserter& row, int i, char* text) {
   g_free(text);
 }
 
-// One non-Null value of the current row.
+// One non-Null value of the current row, by column type (one case per Jet type).
 void BindValue(MdbTableDef* table, MdbColumn* col, int i, RowInserter& row) {
   MdbHandle* mdb = table->entry->mdb;
   const int start = col->cur_value_start;
