@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -70,8 +71,9 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
   return true;
 }
 
-// The cache folder is created private (0700). It must not lie in the source's folder or
-// contain it: caches never go onto the share.
+// The cache folder is created private (0700); an existing one must belong to this user
+// and be writable by nobody else. It must not lie in the source's folder or contain it:
+// caches never go onto the share.
 fs::path PrepareCacheDir(const fs::path& cacheDir, const fs::path& source) {
   std::error_code ec;
   if (!fs::exists(cacheDir, ec)) {
@@ -80,6 +82,12 @@ fs::path PrepareCacheDir(const fs::path& cacheDir, const fs::path& source) {
     fs::permissions(cacheDir, fs::perms::owner_all, fs::perm_options::replace, ec);
   }
   const fs::path dir = Canonical(cacheDir);
+  // A folder someone else owns or may write to (a default under /tmp made by another
+  // user) could feed the client a forged cache.
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH))) {
+    throw db::DbError("the Jet cache folder " + dir.string() + " is not private to this user");
+  }
   if (IsWithin(dir, source.parent_path()) || IsWithin(source.parent_path(), dir)) {
     throw db::DbError("the Jet cache folder must not share a folder with " + source.string());
   }

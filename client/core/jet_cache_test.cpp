@@ -235,6 +235,9 @@ TEST_F(JetCacheTest, RefusesUnusableCacheFoldersAndMissingFiles) {
   WriteAll(root_ / "a-file", "not a folder");
   EXPECT_THROW((void)EnsureCache(source, root_ / "a-file"), DbError);
   EXPECT_THROW((void)EnsureCache(source, root_ / "a-file" / "below"), DbError);
+  fs::create_directories(root_ / "shared-cache");
+  fs::permissions(root_ / "shared-cache", fs::perms::all);  // writable by everyone
+  EXPECT_THROW((void)EnsureCache(source, root_ / "shared-cache"), DbError);
   EXPECT_THROW((void)EnsureCache(source, root_ / "share" / "cache"), DbError);
   EXPECT_THROW((void)EnsureCache(source, root_), DbError);
   EXPECT_THROW((void)EnsureCache(root_ / "share" / "missing.mdb", cache_), DbError);
