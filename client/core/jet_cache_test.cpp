@@ -214,6 +214,15 @@ TEST_F(JetCacheTest, MisbehavingImportsEndInDbError) {
   }
 }
 
+TEST_F(JetCacheTest, MemoryLimitHoldsTheImporter) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitized importer runs without an address-space limit";
+#endif
+  JetImportOptions options;
+  options.maxMemoryBytes = 8u << 20;  // far below what loading the libraries takes
+  EXPECT_THROW((void)EnsureCache(Copy("nwind.mdb"), cache_, options), DbError);
+}
+
 TEST_F(JetCacheTest, SourceChangingDuringTheImportIsImportedAgain) {
   const fs::path source = Copy("nwind.mdb");
   JetImportOptions options;
