@@ -94,14 +94,15 @@ fs::path PrepareCacheDir(const fs::path& cacheDir, const fs::path& source) {
   return dir;
 }
 
-// Removes the source's leftover temporary files and, with `keep` set, its caches other
-// than `keep`. Requires: the source's lock is held.
+// Removes the source's leftover temporary files and, with `keep` set, its cache and
+// failure files other than `keep`. Requires: the source's lock is held.
 void RemoveOtherFiles(const fs::path& dir, const std::string& sourceId, const fs::path& keep) {
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(dir, ec)) {
     const fs::path& path = entry.path();
     if (!IsCacheOf(path.filename().string(), sourceId) || path == keep) continue;
-    if (!keep.empty() || path.extension() != ".sqlite") fs::remove(path, ec);
+    const bool temporary = path.extension() == ".tmp" || path.extension() == ".log";
+    if (!keep.empty() || temporary) fs::remove(path, ec);
   }
 }
 
@@ -126,6 +127,24 @@ struct Job {
   const JetImportOptions* options;
 };
 
+void RememberFailure(const Job& job, const SourceState& state, const std::string& message) {
+  if (job.options->failureMemory.count() <= 0) return;
+  std::ofstream(job.dir / FailureFileName(job.sourceId, state)) << message << '\n';
+}
+
+// Throws the remembered failure of an import of this very state, while it is recent.
+void ThrowRememberedFailure(const Job& job, const SourceState& state) {
+  if (job.options->failureMemory.count() <= 0) return;
+  const fs::path marker = job.dir / FailureFileName(job.sourceId, state);
+  std::error_code ec;
+  const auto written = fs::last_write_time(marker, ec);
+  if (ec || fs::file_time_type::clock::now() - written > job.options->failureMemory) return;
+  std::ifstream in(marker);
+  std::string message;
+  std::getline(in, message);
+  throw db::DbError("an earlier import failed: " + message);
+}
+
 // One import: returns the cache path, or an empty path when the source changed meanwhile.
 fs::path ImportOnce(const Job& job, const SourceState& before) {
   ImportRun run;
@@ -139,6 +158,11 @@ fs::path ImportOnce(const Job& job, const SourceState& before) {
   std::error_code ec;
   try {
     RunImporter(run);
+  } catch (const ImportFailed& e) {
+    fs::remove(run.target, ec);
+    fs::remove(run.log, ec);
+    RememberFailure(job, before, e.what());
+    throw;
   } catch (...) {
     fs::remove(run.target, ec);
     fs::remove(run.log, ec);
@@ -166,6 +190,7 @@ fs::path ImportLocked(const Job& job) {
     const SourceState before = ReadSourceState(job.source);
     const fs::path cache = job.dir / CacheFileName(job.sourceId, before);
     if (fs::exists(cache)) return cache;
+    ThrowRememberedFailure(job, before);
     if (fs::path done = ImportOnce(job, before); !done.empty()) return done;
   }
   throw db::DbError(job.source.string() + " kept changing while it was imported");
@@ -187,8 +212,11 @@ fs::path EnsureCacheUnchecked(const fs::path& jetFile, const fs::path& cacheDir,
   job.dir = PrepareCacheDir(cacheDir, job.source);
   job.sourceId = SourceId(job.source);
   // Fast path: a cache file exists only once complete, and its name says it is current.
-  const fs::path current = job.dir / CacheFileName(job.sourceId, ReadSourceState(job.source));
-  if (fs::exists(current)) return current;
+  const SourceState state = ReadSourceState(job.source);
+  if (const fs::path current = job.dir / CacheFileName(job.sourceId, state); fs::exists(current)) {
+    return current;
+  }
+  ThrowRememberedFailure(job, state);
   std::lock_guard threads(SourceMutex(job.sourceId));
   FileLock processes(job.dir / LockFileName(job.sourceId));
   return ImportLocked(job);

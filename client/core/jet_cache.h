@@ -26,6 +26,9 @@ struct JetImportOptions {
   std::uint64_t maxMemoryBytes = 2ull << 30;    // address-space limit of the import process
   std::filesystem::path importer;  // empty: $TB_JET_IMPORTER, else tbjetimport beside the program
   int attempts = 3;                // imports tried while the file keeps changing under them
+  // How long a failed import of an unchanged file is remembered (0: not at all), so that
+  // a damaged file does not cost a whole import, up to the time limit, on every request.
+  std::chrono::seconds failureMemory{600};
 };
 
 // EnsureCache with explicit options. The two-argument form uses the defaults, with the

@@ -45,11 +45,23 @@ std::string SourceId(const std::filesystem::path& canonicalSource) {
   return HashText(canonicalSource.native());
 }
 
-std::string CacheFileName(std::string_view sourceId, const SourceState& state) {
+namespace {
+
+std::string StateHash(const SourceState& state) {
   const std::string key = std::string(kImportFormat) + "|" + std::to_string(state.size) + "|" +
                           std::to_string(state.mtimeNs) + "|" + std::to_string(state.ctimeNs) +
                           "|" + std::to_string(state.device) + "|" + std::to_string(state.inode);
-  return "jet-" + std::string(sourceId) + "-" + HashText(key) + ".sqlite";
+  return HashText(key);
+}
+
+}  // namespace
+
+std::string CacheFileName(std::string_view sourceId, const SourceState& state) {
+  return "jet-" + std::string(sourceId) + "-" + StateHash(state) + ".sqlite";
+}
+
+std::string FailureFileName(std::string_view sourceId, const SourceState& state) {
+  return "jet-" + std::string(sourceId) + "-" + StateHash(state) + ".failed";
 }
 
 std::string LockFileName(std::string_view sourceId) {
@@ -60,7 +72,7 @@ bool IsCacheOf(std::string_view fileName, std::string_view sourceId) {
   const std::string prefix = "jet-" + std::string(sourceId);
   if (!fileName.starts_with(prefix)) return false;
   const std::string_view rest = fileName.substr(prefix.size());
-  return (rest.starts_with("-") && rest.ends_with(".sqlite")) ||
+  return (rest.starts_with("-") && (rest.ends_with(".sqlite") || rest.ends_with(".failed"))) ||
          (rest.starts_with(".") && (rest.ends_with(".tmp") || rest.ends_with(".log")));
 }
 

@@ -4,6 +4,7 @@
 // names a different cache file and an existing cache file is always current.
 //   jet-<id>-<state>.sqlite   the cache (complete: only ever created by rename)
 //   jet-<id>.lock             serialises imports of the source across processes
+//   jet-<id>-<state>.failed   the error of a failed import of that state
 //   jet-<id>.<n>.tmp/.log     an import in progress and its error output
 #pragma once
 
@@ -29,8 +30,9 @@ struct SourceState {
 
 [[nodiscard]] std::string SourceId(const std::filesystem::path& canonicalSource);
 [[nodiscard]] std::string CacheFileName(std::string_view sourceId, const SourceState& state);
+[[nodiscard]] std::string FailureFileName(std::string_view sourceId, const SourceState& state);
 [[nodiscard]] std::string LockFileName(std::string_view sourceId);
-// True for the cache files and leftover temporary files of the source `sourceId`.
+// True for the cache, failure and leftover temporary files of the source `sourceId`.
 [[nodiscard]] bool IsCacheOf(std::string_view fileName, std::string_view sourceId);
 
 }  // namespace tb::jet

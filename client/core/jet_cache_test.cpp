@@ -206,6 +206,7 @@ TEST_F(JetCacheTest, MisbehavingImportsEndInDbError) {
   for (const Case& c : cases) {
     JetImportOptions options;
     options.timeout = std::chrono::milliseconds(500);
+    options.failureMemory = std::chrono::seconds(0);  // each case runs its own importer
     options.importer = *c.body.c_str() ? Script(c.body) : root_ / "no-such-importer";
     const auto start = std::chrono::steady_clock::now();
     EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError) << c.name;
@@ -221,6 +222,24 @@ TEST_F(JetCacheTest, MemoryLimitHoldsTheImporter) {
   JetImportOptions options;
   options.maxMemoryBytes = 8u << 20;  // far below what loading the libraries takes
   EXPECT_THROW((void)EnsureCache(Copy("nwind.mdb"), cache_, options), DbError);
+}
+
+// A damaged file that hangs or crashes the importer costs one import, not one per
+// request, until it changes.
+TEST_F(JetCacheTest, FailedImportIsRememberedUntilTheFileChanges) {
+  const fs::path source = Copy("nwind.mdb");
+  JetImportOptions options;
+  options.importer = Script("exit 4");
+  EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
+  EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
+  EXPECT_EQ(Runs(), 1);
+  fs::last_write_time(source, fs::last_write_time(source) + std::chrono::seconds(5));
+  EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
+  EXPECT_EQ(Runs(), 2);
+  options.importer = RealImporter();
+  options.failureMemory = std::chrono::seconds(0);  // forgotten: the file is imported again
+  EXPECT_NO_THROW((void)EnsureCache(source, cache_, options));
+  EXPECT_EQ(CacheFiles().size(), 1u);  // the failure record went with the rebuild
 }
 
 TEST_F(JetCacheTest, SourceChangingDuringTheImportIsImportedAgain) {

@@ -127,14 +127,14 @@ void RunImporter(const ImportRun& run) {
   const pid_t pid = Start(run);
   const std::optional<int> status = Wait(pid, Clock::now() + run.timeout);
   if (!status) {
-    throw db::DbError("import of " + run.source.string() + " timed out");
+    throw ImportFailed("import of " + run.source.string() + " timed out");
   }
   if (WIFSIGNALED(*status)) {
-    throw db::DbError("import of " + run.source.string() + " ended by signal " +
+    throw ImportFailed("import of " + run.source.string() + " ended by signal " +
                       std::to_string(WTERMSIG(*status)) + " " + LastLogLine(run.log));
   }
   if (!WIFEXITED(*status) || WEXITSTATUS(*status) != 0) {
-    throw db::DbError("import of " + run.source.string() + " failed (exit " +
+    throw ImportFailed("import of " + run.source.string() + " failed (exit " +
                       std::to_string(WEXITSTATUS(*status)) + "): " + LastLogLine(run.log));
   }
 }

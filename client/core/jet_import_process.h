@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "client/core/database.h"
+
 namespace tb::jet {
 
 struct ImportRun {
@@ -20,9 +22,15 @@ struct ImportRun {
 // the folder of the running program.
 [[nodiscard]] std::filesystem::path FindImporter(const std::filesystem::path& configured);
 
-// Returns when the importer exited with 0. Throws db::DbError when it could not be started,
-// exited with another code, died by a signal or ran out of time; the message carries the
-// last line of its error output.
+// The importer ran and failed: it exited with another code than 0, died by a signal or ran
+// out of time. The message carries the last line of its error output.
+class ImportFailed : public db::DbError {
+ public:
+  using db::DbError::DbError;
+};
+
+// Returns when the importer exited with 0. Throws ImportFailed as above, and db::DbError
+// when it could not be started.
 void RunImporter(const ImportRun& run);
 
 }  // namespace tb::jet
