@@ -1,8 +1,5 @@
 #include "client/web/page_factory.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <string>
 
 // The page models come from client/selection and client/grid; until a build has them,
 // tbclient serves nothing but refusals.
@@ -30,18 +27,6 @@ PageFactory ReportPages() {
     return nullptr;
 #endif
   };
-}
-
-bool PrinterRegistryHasPrinter() {
-  const char* dir = std::getenv("FMDRAW_WINDIR");
-  if (dir == nullptr || *dir == '\0') return false;
-  std::ifstream in(std::filesystem::path(dir) / "printers.ini");
-  std::string line;
-  while (std::getline(in, line)) {
-    auto first = line.find_first_not_of(" \t");
-    if (first != std::string::npos && line[first] == '[') return true;
-  }
-  return false;
 }
 
 }  // namespace tb::web

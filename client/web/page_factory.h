@@ -8,8 +8,4 @@ namespace tb::web {
 // Makes docMain or docGrid for a session; nullptr for any other name.
 PageFactory ReportPages();
 
-// True when a printer is installed: the form library's printer registry
-// ($FMDRAW_WINDIR/printers.ini) has at least one section.
-bool PrinterRegistryHasPrinter();
-
 }  // namespace tb::web

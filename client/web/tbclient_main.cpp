@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "client/printing/print_environment.h"
 #include "client/web/options.h"
 #include "client/web/page_factory.h"
 #include "client/web/web_server.h"
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
   so.port = options->port;
   so.env = {options->shareRoot, options->clientDir, options->cacheDir, options->formLibrary};
   so.makePage = tb::web::ReportPages();
-  so.hasPrinter = tb::web::PrinterRegistryHasPrinter;
+  so.hasPrinter = [] { return tb::print::HasInstalledPrinter(); };  // the form library's registry
   so.tempRoot = tempRoot;
   tb::web::WebServer server(so);
   const int port = server.Bind();
