@@ -31,7 +31,9 @@ TEST(OptionsTest, ReadsFlagsAndRefusesWhatIsWrong) {
     std::string error;
     auto o = ParseOptions(c.args, "/opt/tb/bin", &error);
     EXPECT_EQ(o.has_value(), c.ok) << c.args.back() << ": " << error;
-    if (!c.ok) EXPECT_NE(error.find(c.errorPart), std::string::npos) << error;
+    if (!c.ok) {
+      EXPECT_NE(error.find(c.errorPart), std::string::npos) << error;
+    }
   }
 }
 
