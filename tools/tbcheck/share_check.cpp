@@ -37,13 +37,13 @@ void PrintSettings(const tb::ClientState& s, std::ostream& out) {
 
 void PrintPageCount(tb::ClientState& s, tb::Host& host, int kind, std::ostream& out) {
   tb::db::Recordset rs;
-  out << "  " << kKindNames[kind - 1] << " (" << tb::sql::DataTable(kind) << "): ";
-  if (!tb::OpenKanriQuery(s, host, tb::sql::PageCount(kind), rs)) {
-    out << "unreadable\n";
-    return;
+  std::string count = "unreadable";
+  if (tb::OpenKanriQuery(s, host, tb::sql::PageCount(kind), rs)) {
+    count = (rs.Eof() ? "no rows" : Text(rs, "MAXP")) + " pages";
+    tb::CloseKanriQuery(s, rs);
   }
-  out << (rs.Eof() ? "no rows" : Text(rs, "MAXP")) << " pages\n";
-  tb::CloseKanriQuery(s, rs);
+  // Printed after the query, so that a message of the core stands on its own line.
+  out << "  " << kKindNames[kind - 1] << " (" << tb::sql::DataTable(kind) << "): " << count << "\n";
 }
 
 void PrintFirstPage(tb::ClientState& s, tb::Host& host, int kind, std::ostream& out) {

@@ -15,6 +15,7 @@ SqliteWriter::SqliteWriter(std::filesystem::path target)
     Fail("cannot create " + temp_.string());
   Exec("PRAGMA journal_mode=OFF");
   Exec("PRAGMA synchronous=OFF");
+  Exec("PRAGMA cache_size=-65536");  // 64 MiB: the index builds of large shares sort in memory
   Exec("BEGIN");
 }
 
