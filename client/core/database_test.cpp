@@ -80,7 +80,9 @@ TEST_F(OpenTest, BadFilesAndPathsAreDbErrorsAndNothingIsCreated) {
         },
         DbError);
     EXPECT_EQ(std::filesystem::exists(path), r.bytes.has_value());
-    if (r.bytes) EXPECT_EQ(ReadBytes(path), *r.bytes);
+    if (r.bytes) {
+      EXPECT_EQ(ReadBytes(path), *r.bytes);
+    }
   }
 }
 

@@ -74,7 +74,9 @@ TEST(RecordsetTest, FindComparesNumbersByValueAndTextExactly) {
     SCOPED_TRACE(r.criterion);
     Recordset rs = Tags();
     EXPECT_EQ(rs.Find(r.criterion), r.found);
-    if (r.found) EXPECT_EQ(rs.Field("Title"), r.title);
+    if (r.found) {
+      EXPECT_EQ(rs.Field("Title"), r.title);
+    }
   }
 }
 

@@ -155,12 +155,17 @@ void ExpectConsistent(const tb::db::Recordset& rs, const Tag& tag, int columns) 
   }
   EXPECT_EQ(rs.Field("MAX"), maxText);
   EXPECT_EQ(rs.Field("MIN"), minText);
-  if (tag.total && n > 0) EXPECT_EQ(rs.Field("TOTAL"), ValueModel::Format(sum, Decimals(tag.digits)));
-  if (!tag.total) EXPECT_EQ(rs.Field("TOTAL"), std::nullopt);
+  if (tag.total && n > 0) {
+    EXPECT_EQ(rs.Field("TOTAL"), ValueModel::Format(sum, Decimals(tag.digits)));
+  }
+  if (!tag.total) {
+    EXPECT_EQ(rs.Field("TOTAL"), std::nullopt);
+  }
   // The average is rounded to the tag's places.
-  if (n > 0)
+  if (n > 0) {
     EXPECT_NEAR(std::strtod(rs.Field("AVE")->c_str(), nullptr), sum / n,
                 0.5 * std::pow(10.0, -Decimals(tag.digits)) + 1e-9);
+  }
 }
 
 TEST_F(SeededShareTest, ValuesOfAPeriodAgreeWithTheirSummariesAndRollUps) {
