@@ -89,10 +89,5 @@ TEST(RecordsetTest, FindRefusesCriteriaItCannotRead) {
   }
 }
 
-TEST(RecordsetTest, ShortRowsArePaddedWithNull) {
-  Recordset rs({"A", "B"}, {{"1"}});
-  EXPECT_EQ(rs.Field("B"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace tb::db
