@@ -102,6 +102,17 @@ TEST_F(OpenTest, DataSourcesOffTheShareAndUnknownProvidersAreRefused) {
   }
 }
 
+TEST_F(OpenTest, WithoutAShareRootNothingIsOpened) {
+  // Not even a file of the same name below the working directory.
+  std::filesystem::create_directories(dir_.path() / "cwd" / "TB_DataBase");
+  std::filesystem::copy_file(file_, dir_.path() / "cwd" / "TB_DataBase" / "Vurodor.mdb");
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.path() / "cwd");
+  context_.shareRoot.clear();
+  EXPECT_THROW((void)Connection::Open(kKanri, context_), DbError);
+  std::filesystem::current_path(cwd);
+}
+
 TEST_F(OpenTest, SqlServerProviderUsesTheContextValuesAndFailsCleanly) {
   // Nothing listens on port 1 of the loopback: the driver reports the failure.
   context_.sqlSource = "127.0.0.1,1";
