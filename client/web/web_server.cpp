@@ -159,6 +159,7 @@ void WebServer::Impl::Routes() {
     const auto* f = FindAsset(q.matches[1].str());
     if (f == nullptr || f->name == "page.html") return Fail(r, 404, "not found");
     r.set_header("Cache-Control", "no-cache");
+    r.set_header("X-Content-Type-Options", "nosniff");
     r.set_content(f->data.data(), f->data.size(), std::string(ContentTypeOf(f->name)));
   });
   http.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& r) { r.status = 204; });
@@ -194,6 +195,11 @@ void WebServer::Impl::ServePage(const httplib::Request& req, httplib::Response& 
   html = ReplaceAll(std::move(html), "{{PAGE}}", std::to_string(number));
   html = ReplaceAll(std::move(html), "{{NAME}}", page);
   res.set_header("Cache-Control", "no-store");
+  // The page runs only its own script and may not be framed by another site.
+  res.set_header("Content-Security-Policy",
+                 "default-src 'self'; img-src 'self' data:; frame-ancestors 'none'; base-uri 'none'");
+  res.set_header("X-Frame-Options", "DENY");
+  res.set_header("X-Content-Type-Options", "nosniff");
   res.set_content(html, "text/html; charset=utf-8");
 }
 
