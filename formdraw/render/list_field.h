@@ -17,4 +17,9 @@ namespace fd::render {
 int PrintListField(fmdraw::session::WorkArea& area, std::string_view name,
                    std::span<const std::uint8_t> cells);
 
+// The size of the cell buffer of list field `name` (rows x columns cells of the session's
+// item length); 0 when there is no such field or it has no cells.
+[[nodiscard]] std::size_t ListFieldCellBytes(const fmdraw::session::WorkArea& area,
+                                             std::string_view name);
+
 }  // namespace fd::render
