@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "formdraw/abi/trace_session.h"
 #include "formdraw/fmdraw32.h"
 
 namespace fs = std::filesystem;
@@ -132,3 +133,24 @@ TEST_F(FieldExports, LookupsWithoutSession) {
 }
 
 }  // namespace
+
+namespace fmtest {
+namespace {
+
+// The buffer's cells reach the list-field printer: three columns in 100 twips at 600 dpi
+// start 0, 13 and 27 dots in; an empty cell prints nothing.
+TEST_F(TraceSession, ListBufferPrintsItsCells) {
+  FormBuilder form;
+  form.Add(9, Rec(92).I16(0, 1).W(4, 100).W(5, 200).W(6, 3).W(7, 1).B(25, 10).B(32, 1).S(36, "X")
+                  .S(68, "LIST"), false);
+  Open(form, 600);
+  ASSERT_EQ(FmAllocListBuffer("LIST", S()), 0);
+  ASSERT_EQ(FmSetListData(1, 1, 1, "1", S()), 0);
+  ASSERT_EQ(FmSetListData(3, 1, 1, "3x", S()), 0);
+  EXPECT_EQ(FmPrintListBuffer(S()), 0);
+  EXPECT_EQ(FmPrintListBuffer(S()), -2) << "printed buffers are freed";
+  EXPECT_EQ(Only(Close(), "TextOut"), (std::vector<std::string>{"TextOut 0 0 \"1\"", "TextOut 27 0 \"3\""}));
+}
+
+}  // namespace
+}  // namespace fmtest

@@ -7,7 +7,6 @@
 #include "formdraw/fields/field_lookup.h"
 #include "formdraw/fields/form_probe.h"
 #include "formdraw/fields/list_buffer.h"
-#include "formdraw/fields/list_print.h"
 #include "formdraw/fields/profile_directory.h"
 #include "formdraw/fields/settings.h"
 #include "formdraw/fields/test_forms.h"
@@ -189,13 +188,6 @@ TEST_F(FieldsTest, ListCells) {
   EXPECT_EQ(std::memcmp(cell(2, 1) + 2, "xy\0\0\0\0\0\0", 8), 0) << "copy stops at the NUL";
   ASSERT_EQ(SetListData(area_, 1, 2, -5, "abc"), 0);
   EXPECT_EQ(form::GetI16(cell(1, 2)), 0);
-}
-
-TEST_F(FieldsTest, PrintListBufferFreesTheBuffer) {
-  EXPECT_EQ(PrintListBuffer(area_), -2);
-  ASSERT_EQ(AllocListBuffer(area_, "Rows"), 0);
-  (void)PrintListBuffer(area_);
-  EXPECT_FALSE(area_.listBuffer);
 }
 
 TEST_F(FieldsTest, ProbesWithoutSession) {
