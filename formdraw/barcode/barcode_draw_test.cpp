@@ -185,8 +185,9 @@ TEST_F(BarcodeDraw, FieldColourBecomesTheTextColour) {
   std::string all;
   for (const auto& l : trace.Lines()) all += l + "\n";
   EXPECT_NE(all.find("SelectBrush solid color=" ), std::string::npos);
-  // Twips 1440 = 2540 (0.01 mm) = 300 dots at 300 dpi.
-  EXPECT_EQ(Boxes(area)[0].left, 300);
+  // Twips 1440 = 2540 (0.01 mm) = 300 dots at 300 dpi; the first bar follows the 0-module
+  // start space, advanced by the 2-dot correction (n = 5080 / 141 = 36 -> 4 dots).
+  EXPECT_EQ(Boxes(area)[0].left, 302);
   EXPECT_EQ(PrintBarcodeField(area, "bc ", "490123456789", encoded), -3);
   EXPECT_EQ(PrintBarcodeField(area, std::string(21, 'b'), "490123456789", encoded), -3);
 }
