@@ -1,6 +1,7 @@
 #include "formdraw/barcode/barcode_draw.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "formdraw/barcode/layout.h"
@@ -62,9 +63,13 @@ Placement Place(const fs::WorkArea& area, const BarcodeRequest& r) {
   p.top = fs::HundredthsToDots(y1, area.dpi);
   p.right = fs::HundredthsToDots(x2, area.dpi);
   p.bottom = fs::HundredthsToDots(y2, area.dpi);
-  p.extentMm = r.direction == 2 ? y2 - y1 : x2 - x1;
+  // Far-out corners make extents beyond 32 bits: kept within range, never wrapped.
+  const int64_t extent = r.direction == 2 ? int64_t{y2} - y1 : int64_t{x2} - x1;
+  p.extentMm = static_cast<int32_t>(std::clamp<int64_t>(extent, INT32_MIN, INT32_MAX));
   return p;
 }
+
+int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // Bars as filled boxes whose right and bottom edges are inclusive (the device rectangle
 // extends one dot), as every box of the library is drawn. A 1-dot solid pen and a solid
@@ -81,12 +86,10 @@ void DrawBars(fs::WorkArea& area, const Placement& p, const Layout& layout, bool
   brush.color = color;
   device.SelectBrush(brush);
   for (const Bar& bar : layout.bars) {
-    dev::Rect r;
-    if (vertical) {
-      r = {p.left, p.top + bar.start, p.right + 1, p.top + bar.start + bar.width + 1};
-    } else {
-      r = {p.left + bar.start, p.top, p.left + bar.start + bar.width + 1, p.bottom + 1};
-    }
+    const int64_t from = int64_t{vertical ? p.top : p.left} + bar.start;
+    const int32_t a = Clamp32(from), b = Clamp32(from + bar.width + 1);
+    const dev::Rect r = vertical ? dev::Rect{p.left, a, Clamp32(int64_t{p.right} + 1), b}
+                                 : dev::Rect{a, p.top, b, Clamp32(int64_t{p.bottom} + 1)};
     device.Rectangle(r);
   }
   device.SelectPen(savedPen);

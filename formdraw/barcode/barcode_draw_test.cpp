@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <sstream>
 
 #include "formdraw/device/trace_device.h"
@@ -168,6 +169,22 @@ TEST_F(BarcodeDraw, DisplaysIgnoreMinimumAndExplicitWidths) {
   start = TraceSize(area);
   ASSERT_EQ(DrawBarcode(area, r, nullptr), 0);
   EXPECT_EQ(Boxes(area, start)[0].right - Boxes(area, start)[0].left, 6 + 1);
+}
+
+TEST_F(BarcodeDraw, FarOutCornersNeverOverflow) {
+  fs::WorkArea& area = Open(600);
+  area.forms.CurrentSettings().magnification = 1000;
+  area.forms.CurrentSettings().xOffset = 32767;
+  for (auto [x1, x2] : {std::pair{INT32_MIN, INT32_MAX}, std::pair{INT32_MAX, INT32_MIN}, std::pair{0, INT32_MAX}}) {
+    for (int direction : {1, 2}) {
+      BarcodeRequest r;
+      r.symbology = Symbology::kItf;
+      r.direction = direction;
+      r.x1 = x1, r.x2 = x2, r.y1 = x1, r.y2 = x2;
+      r.text = "12";
+      EXPECT_EQ(DrawBarcode(area, r, nullptr), 0);
+    }
+  }
 }
 
 TEST_F(BarcodeDraw, FieldColourBecomesTheTextColour) {
