@@ -16,7 +16,6 @@ if command -v pg_lsclusters >/dev/null 2>&1; then
       $SUDO_CMD pg_ctlcluster "$ver" "$name" start >&2 || true
     fi
     for _ in $(seq 1 30); do
-      $SUDO_CMD -u postgres true 2>/dev/null || true
       if runuser -u postgres -- psql -qtAc 'select 1' >/dev/null 2>&1; then break; fi
       sleep 0.5
     done
