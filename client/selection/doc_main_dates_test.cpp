@@ -39,7 +39,9 @@ TEST_F(DateEntry, BoundsTable) {
     const std::string label = c.label;
     const std::string row(1, label[label.size() - 1] == 'S' ? label[label.size() - 3]
                                                              : label.back());
-    if (row != "1") ASSERT_TRUE(Click("optPrint"));
+    if (row != "1") {
+      ASSERT_TRUE(Click("optPrint"));
+    }
     Ctl((std::string(c.yearMode) == "1" ? "lblYear" + row + "_S" : "lblYear" + row)).caption = c.year;
     Ctl("lblMonth" + row).caption = c.month;
     const std::string before = Cap(label);

@@ -197,7 +197,9 @@ TEST_F(Stepping, AcrossMonthAndYearEnds) {
     share.SetVurodor("Mode", "Year", c.yearMode);
     Start();
     ASSERT_TRUE(Click(c.kind));
-    if (c.print) ASSERT_TRUE(Click("optPrint"));
+    if (c.print) {
+      ASSERT_TRUE(Click("optPrint"));
+    }
     const int row = c.print ? 2 : 1;
     SetRow(row, c.before);
     SetRow(3, "2030/6/6");

@@ -162,7 +162,9 @@ TEST_P(KindAndMode, VisibleAndEnabledLabels) {
   EXPECT_EQ(p.FocusedControl(), "cmdJikkou");
   // A click on a hidden or disabled label is refused and shows no dialog.
   for (const auto& id : kValueLabels)
-    if (!Ctl(id).visible || !Ctl(id).enabled) EXPECT_FALSE(Click(id)) << id;
+    if (!Ctl(id).visible || !Ctl(id).enabled) {
+      EXPECT_FALSE(Click(id)) << id;
+    }
   EXPECT_TRUE(host.modalDialogs.empty());
 }
 
