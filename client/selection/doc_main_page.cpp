@@ -29,7 +29,7 @@ DocMain::DocMain(ClientState& state, Host& host) : s_(state), host_(host) {
 
 void DocMain::Initialize() { Ctl("Timer1").interval = 100; }
 
-bool DocMain::DisplayMode() const { return controls_["optSyuusei"].value; }
+bool DocMain::DisplayMode() const { return controls_.Find("optSyuusei")->value; }
 
 const std::string& DocMain::Caption(std::string_view id) const {
   const Control* c = controls_.Find(id);
