@@ -95,5 +95,22 @@ TEST_F(DateEntry, ChangingTheMonthDoesNotRecheckTheDay) {
   EXPECT_EQ(Cap("lblMonth1") + "/" + Cap("lblDay1"), "4/31");
 }
 
+TEST_F(DateEntry, PageTakesNoClicksWhileTheDialogIsOpenButTheClockTicks) {
+  Start();
+  host.onModal = [&](Document& dialog) {
+    EXPECT_FALSE(Click("cmdJikkou"));
+    EXPECT_FALSE(Click("lblMonth1"));
+    host.now = At(2026, 12, 7, 3, 5, 10);
+    EXPECT_TRUE(page->Handle({UiEvent::Kind::kTimer, "timDate"}));
+    dialog.Handle({UiEvent::Kind::kClick, "cmdCancel"});
+  };
+  ASSERT_TRUE(Click("lblDay1"));
+  EXPECT_TRUE(host.navigations.empty());
+  EXPECT_EQ(host.modalDialogs.size(), 1u);
+  EXPECT_EQ(Cap("lblDateDisp"), "2026年12月7日 3時5分10秒");
+  EXPECT_TRUE(Click("cmdJiPage"));  // the page takes clicks again afterwards
+  EXPECT_EQ(Cap("lblDay1"), "8");
+}
+
 }  // namespace
 }  // namespace tb::testing
