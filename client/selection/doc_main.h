@@ -81,7 +81,6 @@ class DocMain : public Document {
 
   // Date rows (doc_main_dates.cpp).
   [[nodiscard]] int RowYear(int row) const;
-  [[nodiscard]] std::string RowYearText(int row) const;
   [[nodiscard]] DateBounds Bounds(const DateLabelRef& label) const;
 
   // Run (doc_main_run.cpp).

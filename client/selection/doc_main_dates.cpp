@@ -15,16 +15,6 @@ int DocMain::RowYear(int row) const {
   return WesternFromHeisei(LabelNumber(Caption(DateLabelId({row, DateField::kEraYear}))));
 }
 
-// RowYear as text; the label's own text when it does not read as a number.
-std::string DocMain::RowYearText(int row) const {
-  try {
-    return std::to_string(RowYear(row));
-  } catch (const VbError&) {
-    const auto field = s_.gWesternYear != 0 ? DateField::kWesternYear : DateField::kEraYear;
-    return Caption(DateLabelId({row, field}));
-  }
-}
-
 DateBounds DocMain::Bounds(const DateLabelRef& label) const {
   if (label.field != DateField::kDay) return BoundsOf(label.field, 0, 0);
   return BoundsOf(DateField::kDay, RowYear(label.row),

@@ -30,6 +30,16 @@ std::int16_t ToInt16(const std::string& text) {
   return *v;
 }
 
+// A label's number, or 0 when it does not read as one.
+template <class F>
+int LabelOrZero(F&& read) {
+  try {
+    return read();
+  } catch (const VbError&) {
+    return 0;
+  }
+}
+
 }  // namespace
 
 void DocMain::cmdJikkou_Click() {
@@ -116,11 +126,12 @@ void DocMain::PrintRange() {
     return;
   }
   RangeLabels labels;
-  ResumeNext([&] {
-    labels = {RowYearText(2), Caption(DateLabelId({2, DateField::kMonth})),
-              Caption(DateLabelId({2, DateField::kDay})), RowYearText(3),
-              Caption(DateLabelId({3, DateField::kMonth})), Caption(DateLabelId({3, DateField::kDay}))};
-  });
+  labels.startYear = LabelOrZero([&] { return RowYear(2); });
+  labels.startMonth = LabelOrZero([&] { return LabelNumber(Caption(DateLabelId({2, DateField::kMonth}))); });
+  labels.startDay = LabelOrZero([&] { return LabelNumber(Caption(DateLabelId({2, DateField::kDay}))); });
+  labels.endYear = LabelOrZero([&] { return RowYear(3); });
+  labels.endMonth = LabelOrZero([&] { return LabelNumber(Caption(DateLabelId({3, DateField::kMonth}))); });
+  labels.endDay = LabelOrZero([&] { return LabelNumber(Caption(DateLabelId({3, DateField::kDay}))); });
   ResumeNext([&] { rangePrinter_(s_, host_, labels); });
 }
 

@@ -1,4 +1,6 @@
 // Run (cmdJikkou) and period stepping (cmdJiPage / cmdZenPage) on the selection page.
+#include <tuple>
+
 #include "client/core/query_texts.h"
 #include "client/selection/test_share.h"
 
@@ -133,10 +135,15 @@ TEST_F(Run, PrintModeHandsTheRangeToThePrinter) {
   });
   ASSERT_TRUE(Click("cmdJikkou"));
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(got.startYear + "/" + got.startMonth + "/" + got.startDay, "2025/11/15");
-  EXPECT_EQ(got.endYear + "/" + got.endMonth + "/" + got.endDay, "2026/2/1");
+  EXPECT_EQ(std::tie(got.startYear, got.startMonth, got.startDay), std::tuple(2025, 11, 15));
+  EXPECT_EQ(std::tie(got.endYear, got.endMonth, got.endDay), std::tuple(2026, 2, 1));
   EXPECT_EQ(state.gDateKey, "2026/3");  // row 1, read in print mode too
   EXPECT_TRUE(host.navigations.empty());
+  // A day the dialog took as a decimal does not read as a day: 0, no valid date.
+  Ctl("lblDay3").caption = "2.5";
+  ASSERT_TRUE(Click("cmdJikkou"));
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(std::tie(got.endYear, got.endMonth, got.endDay), std::tuple(2026, 2, 0));
 }
 
 TEST_F(Run, PrintModeWithoutPrinterEndsAfterThePageCount) {
