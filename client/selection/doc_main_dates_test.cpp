@@ -87,6 +87,20 @@ TEST_F(DateEntry, StartLabelsAlsoWriteTheEndLabels) {
   EXPECT_FALSE(Click("lblDay1"));  // row 1 is hidden in print mode
 }
 
+TEST_F(DateEntry, PointKeyEntersADecimalPointAfterAGridPageWasLeft) {
+  state.gGridCurrentCol = 2;  // a grid page with a time column was shown before
+  state.gColDisplayType[2] = 6;
+  Start();
+  std::string entry;
+  host.onModal = [&](Document& d) {
+    d.Handle({UiEvent::Kind::kClick, "cmdTenKey_10"});
+    entry = d.Controls()["txtNowData"].caption;
+    d.Handle({UiEvent::Kind::kClick, "cmdCancel"});
+  };
+  ASSERT_TRUE(Click("lblDay1"));
+  EXPECT_EQ(entry, "0.");
+}
+
 TEST_F(DateEntry, ChangingTheMonthDoesNotRecheckTheDay) {
   Start();
   Ctl("lblMonth1").caption = "5";

@@ -25,6 +25,9 @@ class BusyScope {
 
 DocMain::DocMain(ClientState& state, Host& host) : s_(state), host_(host) {
   AddDocMainControls(controls_);
+  // The frame shows this page now: no grid page is loaded, so the ten-key dialog's "・"
+  // must not follow the column of a grid page left earlier.
+  s_.gGridCurrentCol = -1;
 }
 
 void DocMain::Initialize() { Ctl("Timer1").interval = 100; }
