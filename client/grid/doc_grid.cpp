@@ -1,0 +1,155 @@
+#include "client/grid/doc_grid.h"
+
+#include <utility>
+
+namespace tb {
+
+namespace {
+
+// Set once at start-up by the printing part, read by every session's cmdPrint.
+GridPrintHook& PrintHook() {
+  static GridPrintHook hook;
+  return hook;
+}
+
+constexpr int kRowTop = 300;       // first control row: period, titles, page buttons
+constexpr int kRow2Top = 780;      // second control row: export, print, end
+constexpr int kControlHeight = 375;
+constexpr int kGridWidth = 15120;
+constexpr int kGridHeight = 9360;
+const FontSpec kTitleFont{"ＭＳ ゴシック", 12, true};
+
+}  // namespace
+
+void SetGridPrintHook(GridPrintHook hook) { PrintHook() = std::move(hook); }
+
+DocGrid::DocGrid(ClientState& s, Host& host) : s_(s), host_(host) {
+  BuildControls();
+  SyncCurrentCol();
+  StartPageLoad();
+}
+
+// The ten-key dialog's "・" key asks for the grid's column; without a grid page there is none.
+DocGrid::~DocGrid() { s_.gGridCurrentCol = -1; }
+
+void DocGrid::AddButton(std::string name, std::string caption, std::string toolTip, int left,
+                        int top, int width, int height) {
+  Control c;
+  c.name = std::move(name);
+  c.kind = ControlKind::kButton;
+  c.caption = std::move(caption);
+  c.toolTip = std::move(toolTip);
+  c.left = left, c.top = top, c.width = width, c.height = height;
+  controls_.Add(std::move(c));
+}
+
+void DocGrid::AddLabel(std::string name, std::string toolTip, int left, int top, int width,
+                       int height) {
+  Control c;
+  c.name = std::move(name);
+  c.kind = ControlKind::kLabel;
+  c.toolTip = std::move(toolTip);
+  c.left = left, c.top = top, c.width = width, c.height = height;
+  c.font = kTitleFont;
+  controls_.Add(std::move(c));
+}
+
+// A 15-column page: the period buttons and captions on the first row, the page buttons
+// around the page number at its right end, export/print/end on the second row, the grid
+// below (its columns scroll horizontally; 620 + 15 x 1500 twips do not fit the page).
+void DocGrid::BuildControls() {
+  AddButton("cmdZen", "前", "", kGridLeft, kRowTop, 435, kControlHeight);
+  AddButton("cmdGo", "後", "", kGridLeft + 600, kRowTop, 435, kControlHeight);
+  AddLabel("lblTitle", "", 1300, kRowTop, 4500, kControlHeight);
+  AddLabel("lblPageTitle", "タイトル一覧から選択できます。", 5900, kRowTop, 4300, kControlHeight);
+  controls_["lblPageTitle"].backColour = kWhite;
+  AddButton("cmdZenPage", "前頁", "", 10300, kRowTop, 735, kControlHeight);
+  AddLabel("lblPage", "任意のページにジャンプします。", 11100, kRowTop, 1100, kControlHeight);
+  controls_["lblPage"].backColour = kWhite;
+  AddButton("cmdJiPage", "次頁", "", 12260, kRowTop, 735, kControlHeight);
+  AddButton("cmdOut", "出力(&O)", "CSVファイルを作成し、保存します。", 10680, kRow2Top, 1440,
+            kControlHeight);
+  AddButton("cmdPrint", "印刷(&P)", "このページを印刷します。", 12240, kRow2Top, 1440,
+            kControlHeight);
+  AddButton("cmdEnd", "終了(&E)", "画面を閉じます。", 13800, kRow2Top, 1440, kControlHeight);
+
+  Control grid;
+  grid.name = "grdGrid";
+  grid.kind = ControlKind::kGrid;
+  grid.left = kGridLeft, grid.top = kGridTop, grid.width = kGridWidth, grid.height = kGridHeight;
+  grid.font = FontSpec{"ＭＳ ゴシック", 11, false};
+  grid.grid = &grid_;
+  controls_.Add(std::move(grid));
+
+  Control timer;
+  timer.name = "Timer1";
+  timer.kind = ControlKind::kTimer;
+  timer.visible = false;
+  controls_.Add(std::move(timer));
+}
+
+void DocGrid::StartPageLoad() { controls_["Timer1"].interval = kLoadIntervalMs; }
+
+void DocGrid::SyncCurrentCol() { s_.gGridCurrentCol = grid_.Col(); }
+
+void DocGrid::ShowGrid(bool visible) {
+  controls_["grdGrid"].visible = visible;
+  grid_.SetVisible(visible);
+}
+
+bool DocGrid::grdGrid_SelectCell(int row, int col) {
+  if (row < grid_.FixedRows() || row >= grid_.Rows() || col < grid_.FixedCols() ||
+      col >= grid_.Cols())
+    return false;
+  grid_.SetRow(row);
+  grid_.SetCol(col);
+  return true;
+}
+
+void DocGrid::cmdPrint_Click() {
+  if (const auto& hook = PrintHook()) hook(s_, host_, *this);
+}
+
+bool DocGrid::Handle(const UiEvent& e) {
+  auto* c = controls_.Find(e.control);
+  if (c == nullptr) return false;
+  using K = UiEvent::Kind;
+  if (c->kind == ControlKind::kTimer) {
+    if (e.kind != K::kTimer || c->interval <= 0) return false;
+    Timer1_Timer();
+    SyncCurrentCol();
+    return true;
+  }
+  if (!c->visible || !c->enabled) return false;
+  bool handled = true;
+  if (c->kind == ControlKind::kGrid) {
+    if (e.kind != K::kClick && e.kind != K::kCellSelect && e.kind != K::kDblClick) return false;
+    handled = grdGrid_SelectCell(e.row, e.col);
+  } else if (e.kind != K::kClick) {
+    return false;
+  } else if (e.control == "cmdGo") {
+    cmdGo_Click();
+  } else if (e.control == "cmdZen") {
+    cmdZen_Click();
+  } else if (e.control == "cmdJiPage") {
+    cmdJiPage_Click();
+  } else if (e.control == "cmdZenPage") {
+    cmdZenPage_Click();
+  } else if (e.control == "lblPage") {
+    lblPage_Click();
+  } else if (e.control == "lblPageTitle") {
+    lblPageTitle_Click();
+  } else if (e.control == "cmdEnd") {
+    cmdEnd_Click();
+  } else if (e.control == "cmdOut") {
+    cmdOut_Click();
+  } else if (e.control == "cmdPrint") {
+    cmdPrint_Click();
+  } else {
+    handled = false;  // lblTitle takes no clicks
+  }
+  SyncCurrentCol();
+  return handled;
+}
+
+}  // namespace tb
