@@ -49,6 +49,18 @@ inline constexpr std::size_t kProfileBufferSize = 128;
                                           std::optional<std::string_view> value,
                                           unsigned newFileMode = 0644);
 
+// Whether a write of these arguments keeps the file well formed: section and key not
+// empty after trimming, no line break or NUL in any of them, no "]" in the section, no
+// "=" in the key and a key that does not look like a header or comment. Writes of other
+// arguments are refused (WriteProfileString gives false, ProfileDocument::Set leaves
+// the text unchanged), so a value can never inject lines into a settings file.
+[[nodiscard]] bool ProfileArgumentsWritable(std::string_view section, std::string_view key,
+                                            std::optional<std::string_view> value);
+
+// Files larger than this are not read: a read gives the default and a write fails, so a
+// runaway file never exhausts memory and is never cut short by a rewrite.
+inline constexpr std::size_t kProfileMaxFileBytes = 16u * 1024 * 1024;
+
 // Parses a whole profile text into (section, key, value) look-ups; exposed for the
 // fuzzer and for callers that read many keys of one file.
 class ProfileDocument {

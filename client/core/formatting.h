@@ -54,7 +54,8 @@ struct EraYear {
 // Text to double: blanks around allowed, optional sign, digits with an optional point
 // ("3.", ".5"); nullopt otherwise (also for "", "-", "1e5" is accepted).
 [[nodiscard]] std::optional<double> ParseDouble(std::string_view text);
-// Round half to even, as the integer conversions do.
+// Round half to even, as the integer conversions do. Throws VbError (overflow) for NaN
+// and values outside the 64-bit range.
 [[nodiscard]] long long RoundHalfEven(double v);
 // The shortest decimal text that reads back as the same double, without exponent below
 // 1e15 ("7", "3", "2.5", "-0.25").

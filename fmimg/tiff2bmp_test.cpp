@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "fmimg/fmimg32.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Bmp {
+  std::uint32_t dataOffset = 0, width = 0, height = 0, fileSize = 0;
+  std::uint16_t bits = 0;
+  std::vector<std::uint8_t> bytes;
+
+  static std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t o) {
+    return b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (static_cast<std::uint32_t>(b[o + 3]) << 24);
+  }
+  // Pixel colour as 0xRRGGBB (top-left origin).
+  std::uint32_t At(std::uint32_t x, std::uint32_t y) const {
+    const std::uint32_t row = height - 1 - y;
+    if (bits == 24) {
+      const std::uint32_t stride = (width * 3 + 3) & ~3u;
+      const std::size_t o = dataOffset + row * stride + x * 3;
+      return (bytes[o + 2] << 16) | (bytes[o + 1] << 8) | bytes[o];
+    }
+    const std::uint32_t stride = ((width + 31) / 32) * 4;
+    const bool set = bytes[dataOffset + row * stride + x / 8] & (0x80 >> (x % 8));
+    return U32(bytes, 54 + (set ? 4 : 0)) & 0xFFFFFF;
+  }
+};
+
+Bmp ReadBmp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  Bmp b;
+  b.bytes.assign(std::istreambuf_iterator<char>(in), {});
+  if (b.bytes.size() < 54) return b;
+  b.fileSize = Bmp::U32(b.bytes, 2);
+  b.dataOffset = Bmp::U32(b.bytes, 10);
+  b.width = Bmp::U32(b.bytes, 18);
+  b.height = Bmp::U32(b.bytes, 22);
+  b.bits = static_cast<std::uint16_t>(b.bytes[28] | (b.bytes[29] << 8));
+  return b;
+}
+
+class Tiff2BmpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("fmimg_test_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Writes a width x height TIFF whose pixel (x, y) is pixel(x, y) (one value per sample).
+  template <class PixelFn>
+  fs::path WriteTiff(const std::string& name, std::uint32_t w, std::uint32_t h, int samples,
+                     int bits, int photometric, int compression, PixelFn pixel,
+                     const std::vector<std::uint16_t>* palette = nullptr) {
+    auto path = dir_ / name;
+    TIFF* t = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, photometric);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, h);
+    if (palette) {
+      const auto* p = palette->data();
+      TIFFSetField(t, TIFFTAG_COLORMAP, p, p + 256, p + 512);
+    }
+    const std::size_t rowBytes = bits == 1 ? (w + 7) / 8 : w * samples;
+    std::vector<std::uint8_t> row(rowBytes);
+    for (std::uint32_t y = 0; y < h; ++y) {
+      std::fill(row.begin(), row.end(), 0);
+      for (std::uint32_t x = 0; x < w; ++x) {
+        if (bits == 1) {
+          if (pixel(x, y, 0)) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        } else {
+          for (int s = 0; s < samples; ++s) row[x * samples + s] = pixel(x, y, s);
+        }
+      }
+      TIFFWriteScanline(t, row.data(), y, 0);
+    }
+    TIFFClose(t);
+    return path;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(Tiff2BmpTest, ColourAndGreyImagesBecome24BitBottomUpBitmaps) {
+  struct Case {
+    const char* name;
+    int samples, photometric, compression;
+  } cases[] = {
+      {"rgb_none.tif", 3, PHOTOMETRIC_RGB, COMPRESSION_NONE},
+      {"rgb_lzw.tif", 3, PHOTOMETRIC_RGB, COMPRESSION_LZW},
+      {"rgb_deflate.tif", 3, PHOTOMETRIC_RGB, COMPRESSION_ADOBE_DEFLATE},
+      {"grey_packbits.tif", 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_PACKBITS},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Left half red (grey 200 for one sample), right half blue (grey 50); 5 wide so that
+    // rows need padding.
+    auto src = WriteTiff(c.name, 5, 3, c.samples, 8, c.photometric, c.compression,
+                         [&](std::uint32_t x, std::uint32_t, int s) -> std::uint8_t {
+                           if (c.samples == 1) return x < 2 ? 200 : 50;
+                           const bool left = x < 2;
+                           return static_cast<std::uint8_t>(s == 0 ? (left ? 255 : 0)
+                                                            : s == 2 ? (left ? 0 : 255) : 0);
+                         });
+    auto out = dir_ / "out.bmp";
+    ASSERT_EQ(Tiff2Bmp(src.c_str(), out.c_str()), 0);
+    auto bmp = ReadBmp(out);
+    EXPECT_EQ(bmp.bits, 24);
+    EXPECT_EQ(bmp.width, 5u);
+    EXPECT_EQ(bmp.height, 3u);
+    EXPECT_EQ(bmp.dataOffset, 54u);
+    EXPECT_EQ(bmp.fileSize, bmp.bytes.size());
+    const std::uint32_t left = c.samples == 1 ? 0xC8C8C8 : 0xFF0000;
+    const std::uint32_t right = c.samples == 1 ? 0x323232 : 0x0000FF;
+    EXPECT_EQ(bmp.At(0, 0), left);
+    EXPECT_EQ(bmp.At(1, 2), left);
+    EXPECT_EQ(bmp.At(4, 0), right);
+    EXPECT_EQ(bmp.At(2, 2), right);
+  }
+}
+
+TEST_F(Tiff2BmpTest, PaletteImageTakesItsColoursFromTheColourMap) {
+  std::vector<std::uint16_t> map(768, 0);
+  map[1] = 0xFFFF;            // index 1: red
+  map[512 + 2] = 0xFFFF;      // index 2: blue
+  auto src = WriteTiff("palette.tif", 4, 2, 1, 8, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS,
+                       [](std::uint32_t x, std::uint32_t, int) -> std::uint8_t { return x < 2 ? 1 : 2; },
+                       &map);
+  auto out = dir_ / "p.bmp";
+  ASSERT_EQ(Tiff2Bmp(src.c_str(), out.c_str()), 0);
+  auto bmp = ReadBmp(out);
+  EXPECT_EQ(bmp.At(0, 1), 0xFF0000u);
+  EXPECT_EQ(bmp.At(3, 0), 0x0000FFu);
+}
+
+TEST_F(Tiff2BmpTest, BilevelFaxStaysOneBitWithBlackAndWhiteTable) {
+  // Min-is-white CCITT G4: a set bit is black. A diagonal line on white.
+  auto src = WriteTiff("fax.tif", 40, 20, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4,
+                       [](std::uint32_t x, std::uint32_t y, int) -> std::uint8_t { return x == y * 2; });
+  auto out = dir_ / "fax.bmp";
+  ASSERT_EQ(Tiff2Bmp(src.c_str(), out.c_str()), 0);
+  auto bmp = ReadBmp(out);
+  EXPECT_EQ(bmp.bits, 1);
+  EXPECT_EQ(bmp.dataOffset, 62u);  // two colour-table entries
+  EXPECT_EQ(bmp.At(0, 0), 0x000000u);
+  EXPECT_EQ(bmp.At(38, 19), 0x000000u);
+  EXPECT_EQ(bmp.At(1, 0), 0xFFFFFFu);
+  EXPECT_EQ(bmp.At(0, 19), 0xFFFFFFu);
+}
+
+TEST_F(Tiff2BmpTest, UnreadableSourcesFailAndLeaveTheTargetEmpty) {
+  auto out = dir_ / "t.bmp";
+  std::ofstream(out) << "old";
+  EXPECT_NE(Tiff2Bmp((dir_ / "missing.tif").c_str(), out.c_str()), 0);
+  EXPECT_EQ(fs::file_size(out), 0u);
+
+  auto junk = dir_ / "junk.tif";
+  std::ofstream(junk) << "II*\0this is not really a tiff";
+  EXPECT_NE(Tiff2Bmp(junk.c_str(), out.c_str()), 0);
+  EXPECT_EQ(fs::file_size(out), 0u);
+
+  // A valid file cut in half.
+  auto good = WriteTiff("good.tif", 64, 64, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE,
+                        [](std::uint32_t x, std::uint32_t, int) -> std::uint8_t { return x; });
+  fs::resize_file(good, fs::file_size(good) / 2);
+  EXPECT_NE(Tiff2Bmp(good.c_str(), out.c_str()), 0);
+  EXPECT_EQ(fs::file_size(out), 0u);
+
+  EXPECT_NE(Tiff2Bmp(nullptr, out.c_str()), 0);
+  EXPECT_NE(Tiff2Bmp("", out.c_str()), 0);
+}
+
+TEST_F(Tiff2BmpTest, UnwritableTargetFails) {
+  auto src = WriteTiff("s.tif", 2, 2, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE,
+                       [](std::uint32_t, std::uint32_t, int) -> std::uint8_t { return 9; });
+  EXPECT_NE(Tiff2Bmp(src.c_str(), (dir_ / "no/such/dir/x.bmp").c_str()), 0);
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+#include "formdraw/image/bitmap_file.h"
+
+#include <algorithm>
+#include <climits>
+#include <fstream>
+
+namespace fd::image {
+namespace {
+
+constexpr std::uint64_t kMaxPixels = 64ull * 1024 * 1024;
+constexpr std::uint64_t kMaxDataBytes = 512ull * 1024 * 1024;
+
+std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t o) {
+  return b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (static_cast<std::uint32_t>(b[o + 3]) << 24);
+}
+std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t o) {
+  return static_cast<std::uint16_t>(b[o] | (b[o + 1] << 8));
+}
+
+struct Header {
+  std::uint32_t fileSize = 0, dataOffset = 0;
+  std::int32_t width = 0, height = 0;
+  std::uint16_t bits = 0;
+  std::uint32_t compression = 0;
+  std::vector<std::uint32_t> palette;  // 0x00RRGGBB
+};
+
+std::size_t PaletteEntries(std::uint16_t bits) {
+  return bits == 1 ? 2 : bits == 4 ? 16 : bits == 8 ? 256 : 0;
+}
+
+// Parses headers and colour table; returns 0 or a failure code.
+int ParseHeader(std::span<const std::uint8_t> b, Header& h) {
+  if (b.size() < 14) return kShortFileHeader;
+  h.fileSize = U32(b, 2);
+  h.dataOffset = U32(b, 10);
+  if (b.size() < 54) return kBadInfoHeader;
+  h.width = static_cast<std::int32_t>(U32(b, 18));
+  h.height = static_cast<std::int32_t>(U32(b, 22));
+  h.bits = U16(b, 28);
+  h.compression = U32(b, 30);
+  const std::size_t entries = PaletteEntries(h.bits);
+  if (b.size() < 54 + entries * 4) return kBadInfoHeader;
+  for (std::size_t i = 0; i < entries; ++i) h.palette.push_back(U32(b, 54 + i * 4) & 0xFFFFFF);
+  const bool knownBits = h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 24 || h.bits == 32;
+  if (!knownBits || h.compression != 0) return kBadInfoHeader;
+  if (h.width <= 0 || h.height == 0 || h.height == INT32_MIN) return kBadInfoHeader;
+  return 0;
+}
+
+std::uint32_t PixelAt(const Header& h, const std::uint8_t* row, std::uint32_t x) {
+  switch (h.bits) {
+    case 1: return h.palette[(row[x / 8] >> (7 - x % 8)) & 1];
+    case 4: return h.palette[(row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF];
+    case 8: return h.palette[row[x]];
+    case 24: return (row[x * 3 + 2] << 16) | (row[x * 3 + 1] << 8) | row[x * 3];
+    default: return (row[x * 4 + 2] << 16) | (row[x * 4 + 1] << 8) | row[x * 4];
+  }
+}
+
+int DecodePixels(const Header& h, std::span<const std::uint8_t> data, DecodedBitmap& out) {
+  const std::uint64_t width = static_cast<std::uint32_t>(h.width);
+  const std::uint64_t height = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
+  if (width * height > kMaxPixels) return kNoMemory;
+  const std::uint64_t stride = (width * h.bits + 31) / 32 * 4;
+  if (stride * height > data.size()) return kBadPixelData;
+  out.width = static_cast<int>(width);
+  out.height = static_cast<int>(height);
+  out.pixels.resize(width * height);
+  const bool bottomUp = h.height > 0;
+  for (std::uint64_t y = 0; y < height; ++y) {
+    const std::uint64_t stored = bottomUp ? height - 1 - y : y;
+    const std::uint8_t* row = data.data() + stored * stride;
+    for (std::uint32_t x = 0; x < width; ++x) out.pixels[y * width + x] = PixelAt(h, row, x);
+  }
+  return 0;
+}
+
+}  // namespace
+
+BitmapResult DecodeBitmap(std::span<const std::uint8_t> bytes) {
+  BitmapResult r;
+  Header h;
+  if ((r.code = ParseHeader(bytes, h)) != 0) return r;
+  // The pixel data runs from the data offset to the file size the header gives.
+  if (h.dataOffset > bytes.size()) {
+    r.code = kSeekFailed;
+    return r;
+  }
+  if (h.fileSize < h.dataOffset || h.fileSize - h.dataOffset > kMaxDataBytes) {
+    r.code = kNoMemory;
+    return r;
+  }
+  if (h.fileSize > bytes.size()) {
+    r.code = kBadPixelData;
+    return r;
+  }
+  r.code = DecodePixels(h, bytes.subspan(h.dataOffset, h.fileSize - h.dataOffset), r.image);
+  return r;
+}
+
+BitmapResult ReadBitmapFile(const std::filesystem::path& path, std::int64_t fileOffset) {
+  BitmapResult r;
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  std::ifstream in(path, std::ios::binary);
+  if (!in || ec) {
+    r.code = kBadPixelData;
+    return r;
+  }
+  if (fileOffset < 0 || static_cast<std::uint64_t>(fileOffset) > size) {
+    r.code = kSeekFailed;
+    return r;
+  }
+  const std::uint64_t available = size - static_cast<std::uint64_t>(fileOffset);
+  auto readAt = [&](std::uint64_t count, std::vector<std::uint8_t>& into) {
+    into.resize(count);
+    in.clear();
+    in.seekg(fileOffset);
+    return static_cast<bool>(in.read(reinterpret_cast<char*>(into.data()), static_cast<std::streamsize>(count)));
+  };
+  // Headers and colour table first; they say how much of the file the bitmap occupies.
+  std::vector<std::uint8_t> bytes;
+  const std::uint64_t headerBytes = std::min<std::uint64_t>(available, 54 + 256 * 4);
+  if (!readAt(headerBytes, bytes)) {
+    r.code = kBadPixelData;
+    return r;
+  }
+  const std::uint64_t fileSize = bytes.size() >= 6 ? U32(bytes, 2) : 0;
+  if (fileSize > headerBytes && fileSize <= available && fileSize <= kMaxDataBytes &&
+      !readAt(fileSize, bytes)) {
+    r.code = kBadPixelData;
+    return r;
+  }
+  return DecodeBitmap(bytes);
+}
+
+}  // namespace fd::image

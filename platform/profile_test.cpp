@@ -1,0 +1,182 @@
+#include "platform/profile.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "profile_test.XXXXXX").string();
+    path_ = ::mkdtemp(tmpl.data());
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void WriteBytes(const fs::path& p, std::string_view bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+std::string ReadBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct GetCase {
+  int row;
+  const char* text;
+  const char* section;
+  const char* key;
+  std::optional<std::string> expected;
+};
+
+TEST(ProfileDocumentTest, GetFollowsPrivateProfileRules) {
+  const GetCase cases[] = {
+      {0, "[Title]\r\nName=Plant\r\n", "title", "NAME", "Plant"},
+      {1, "[ Title ]\n  Name  =  two words  \n", "Title", "Name", "two words"},
+      {2, "[Print]\nSize=\"  A3  \"\n", "Print", "Size", "  A3  "},
+      {3, "[Print]\nSize=\"A3\n", "Print", "Size", "\"A3"},  // one quote only: kept
+      {4, "[Print]\nSize=\n", "Print", "Size", ""},
+      {5, "[Print]\nSize=A4\nSize=A3\n", "Print", "Size", "A4"},      // first key wins
+      {6, "[Print]\nSize=A4\n[PRINT]\nSize=A3\n", "Print", "Size", "A4"},
+      {7, "[Print]\n[print]\nSize=A3\n", "Print", "Size", std::nullopt},  // first section only
+      {8, "Size=A3\n[Print]\n", "Print", "Size", std::nullopt},          // before any section
+      {9, "[Print]\n;Size=A3\nSize\n", "Print", "Size", std::nullopt},   // comment, no "="
+      {10, "\xEF\xBB\xBF[Print]\nSize=A3", "Print", "Size", "A3"},      // BOM, no final LF
+      {11, "[Print]\r\nSize=a=b\r\n", "Print", "Size", "a=b"},
+      {12, "[Print\nSize=A3\n", "Print", "Size", "A3"},                  // unclosed header
+      {13, "[Print] trailing\nSize=A3\n", "Print", "Size", "A3"},
+      // CP932: 0x83 0x41 and 0x83 0x61 differ only in a trail byte that looks like a
+      // letter; 0x83 0x5D has a "]" trail byte.
+      {14, "[\x83\x41]\nk=1\n[\x83\x61]\nk=2\n", "\x83\x61", "k", "2"},
+      {15, "[\x83\x5D]\nk=1\n", "\x83\x5D", "k", "1"},
+      {16, "[Print]\nSize=A3", "Print", "Paper", std::nullopt},
+      {17, "", "Print", "Size", std::nullopt},
+  };
+  for (const GetCase& c : cases) {
+    SCOPED_TRACE(c.row);
+    EXPECT_EQ(ProfileDocument::Parse(c.text).Get(c.section, c.key), c.expected);
+  }
+}
+
+struct SetCase {
+  int row;
+  const char* before;
+  const char* section;
+  const char* key;
+  std::optional<std::string_view> value;
+  const char* after;
+};
+
+TEST(ProfileDocumentTest, SetKeepsEveryOtherLine) {
+  const SetCase cases[] = {
+      {0, "; top\r\n[Print]\r\nSize=A4 ; old\r\nOther=1\r\n", "PRINT", "size", "A3",
+       "; top\r\n[Print]\r\nSize=A3\r\nOther=1\r\n"},
+      {1, "[A]\nx=1\n\n[B]\ny=2\n", "A", "z", "3", "[A]\nx=1\nz=3\n\n[B]\ny=2\n"},
+      {2, "[A]\nx=1", "B", "y", "2", "[A]\nx=1\n[B]\ny=2\n"},
+      {3, "", "A", "x", "1", "[A]\r\nx=1\r\n"},
+      {4, "[A]\nx=1\ny=2\nx=3\n", "A", "x", std::nullopt, "[A]\ny=2\n"},
+      {5, "[A]\nx=1\nx=3\n", "A", "x", "9", "[A]\nx=9\nx=3\n"},
+      {6, "[A]\nx=1\n", "B", "x", std::nullopt, "[A]\nx=1\n"},
+      {7, "\xEF\xBB\xBF", "A", "x", "1", "\xEF\xBB\xBF[A]\r\nx=1\r\n"},
+      {8, "[A]\nx=1\r", "A", "y", "2", "[A]\nx=1\r\ny=2\n"},
+      {9, "[A]\r\n", "A", "x", "1", "[A]\r\nx=1\r\n"},
+      // Values that would add lines or keys are refused: the text stays as it was.
+      {10, "[A]\n", "A", "x", "1\n[DB]\nFLG=1", "[A]\n"},
+      {11, "[A]\n", "A", "x=y", "1", "[A]\n"},
+      {12, "[A]\n", "A]", "x", "1", "[A]\n"},
+  };
+  for (const SetCase& c : cases) {
+    SCOPED_TRACE(c.row);
+    EXPECT_EQ(ProfileDocument::Parse(c.before).Set(c.section, c.key, c.value), c.after);
+  }
+}
+
+TEST(ProfileFileTest, ReadCutsValuesToTheBuffer) {
+  TempDir dir;
+  fs::path ini = dir.path() / "Vurodor.ini";
+  std::string longValue(200, 'x');
+  // 126 single bytes then a double-byte character: the cut does not split it.
+  std::string cp932Value = std::string(126, 'a') + "\x93\xfa";
+  WriteBytes(ini, "[Title]\r\nName=" + longValue + "\r\n[Inkan]\r\nName1=" + cp932Value + "\r\n");
+  EXPECT_EQ(ReadProfileString(ini, "Title", "Name", ""), std::string(127, 'x'));
+  EXPECT_EQ(ReadProfileString(ini, "Title", "Name", "", 4), "xxx");
+  EXPECT_EQ(ReadProfileString(ini, "Title", "Name", "", 0), "");
+  EXPECT_EQ(ReadProfileString(ini, "Inkan", "Name1", ""), std::string(126, 'a'));
+  EXPECT_EQ(ReadProfileString(ini, "Title", "Missing", longValue), std::string(127, 'x'));
+  EXPECT_EQ(ReadProfileString(dir.path() / "none.ini", "Title", "Name", "def"), "def");
+  EXPECT_EQ(ReadProfileString(dir.path(), "Title", "Name", "dir"), "dir");
+}
+
+TEST(ProfileFileTest, OversizedFileReadsAsMissingAndIsNotRewritten) {
+  TempDir dir;
+  fs::path ini = dir.path() / "big.ini";
+  std::string big = "[A]\nx=1\n" + std::string(kProfileMaxFileBytes, ';');
+  WriteBytes(ini, big);
+  EXPECT_EQ(ReadProfileString(ini, "A", "x", "def"), "def");
+  EXPECT_FALSE(WriteProfileString(ini, "A", "x", "2"));
+  EXPECT_EQ(fs::file_size(ini), big.size());
+}
+
+TEST(ProfileFileTest, WriteCreatesFileWithModeAndKeepsExistingMode) {
+  TempDir dir;
+  fs::path ini = dir.path() / "TBWEB.ini";
+  ASSERT_TRUE(WriteProfileString(ini, "DB", "FLG", "1", 0600));
+  EXPECT_EQ(ReadBytes(ini), "[DB]\r\nFLG=1\r\n");
+  EXPECT_EQ(fs::status(ini).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+  fs::permissions(ini, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(WriteProfileString(ini, "SQL", "PWD", "a;b"));
+  EXPECT_EQ(fs::status(ini).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(ReadProfileString(ini, "sql", "pwd", ""), "a;b");
+  // No temporary file is left beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(ProfileFileTest, WriteFailsWithoutLeavingAnything) {
+  TempDir dir;
+  EXPECT_FALSE(WriteProfileString(dir.path() / "no" / "such.ini", "A", "x", "1"));
+  EXPECT_FALSE(WriteProfileString(dir.path(), "A", "x", "1"));  // a folder
+  EXPECT_FALSE(WriteProfileString(dir.path() / "a.ini", "A", "x", "1\r\n[B]"));
+  EXPECT_FALSE(fs::exists(dir.path() / "a.ini"));
+}
+
+TEST(ProfileFileTest, WriteThroughSymlinkChangesTheTarget) {
+  TempDir dir;
+  fs::path real = dir.path() / "real.ini";
+  WriteBytes(real, "[A]\nx=1\n");
+  fs::create_symlink(real, dir.path() / "link.ini");
+  ASSERT_TRUE(WriteProfileString(dir.path() / "link.ini", "A", "x", "2"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "link.ini"));
+  EXPECT_EQ(ReadBytes(real), "[A]\nx=2\n");
+}
+
+TEST(ProfileFileTest, Utf8VariantsConvertAtTheEdge) {
+  TempDir dir;
+  fs::path ini = dir.path() / "Vurodor.ini";
+  ASSERT_TRUE(WriteProfileStringUtf8(ini, "日報", "印鑑", "課長\u2603"));
+  EXPECT_EQ(ReadBytes(ini), "[\x93\xfa\x95\xf1]\r\n\x88\xf3\x8a\xd3=\x89\xdb\x92\xb7?\r\n");
+  EXPECT_EQ(ReadProfileStringUtf8(ini, "日報", "印鑑", ""), "課長?");
+
+  // A file saved as UTF-8 (with a byte-order mark) stays UTF-8.
+  fs::path utf8 = dir.path() / "utf8.ini";
+  WriteBytes(utf8, "\xEF\xBB\xBF[Title]\nName=工場\n");
+  EXPECT_EQ(ReadProfileStringUtf8(utf8, "Title", "Name", ""), "工場");
+  ASSERT_TRUE(WriteProfileStringUtf8(utf8, "Title", "Name", "日報"));
+  EXPECT_EQ(ReadBytes(utf8), "\xEF\xBB\xBF[Title]\nName=日報\n");
+}
+
+}  // namespace
+}  // namespace platform

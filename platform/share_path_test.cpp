@@ -1,0 +1,73 @@
+#include "platform/share_path.h"
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+namespace fs = std::filesystem;
+
+class SharePathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "share_path_test.XXXXXX").string();
+    top_ = ::mkdtemp(tmpl.data());
+    root_ = top_ / "share";
+    fs::create_directories(root_ / "TB_DataBase");
+    fs::create_directories(root_ / "TB_Format");
+    std::ofstream(root_ / "TB_DataBase" / "Vurodor.mdb") << "x";
+    std::ofstream(top_ / "secret.txt") << "x";
+  }
+  void TearDown() override { fs::remove_all(top_); }
+
+  fs::path top_;
+  fs::path root_;
+};
+
+TEST_F(SharePathTest, MapsAnyHostAndMatchesCase) {
+  const fs::path mdb = root_ / "TB_DataBase" / "Vurodor.mdb";
+  EXPECT_EQ(ResolveSharePath("\\\\HOST\\vurodor\\TB_DataBase\\Vurodor.mdb", root_), mdb);
+  EXPECT_EQ(ResolveSharePath("\\\\host:8080\\VURODOR\\tb_database\\VURODOR.MDB", root_), mdb);
+  EXPECT_EQ(ResolveSharePath("//h/vurodor/tb_database/vurodor.mdb", root_), mdb);
+  EXPECT_EQ(ResolveSharePath("\\\\h\\vurodor", root_), root_);
+  // The first missing component and the rest are kept as written.
+  EXPECT_EQ(ResolveSharePath("\\\\h\\vurodor\\tb_format\\New\\DFmt_A3.fed", root_),
+            root_ / "TB_Format" / "New" / "DFmt_A3.fed");
+}
+
+TEST_F(SharePathTest, RefusesOtherSharesAndEscapes) {
+  const char* refused[] = {
+      "C:\\vurodor\\x",       "\\\\h\\other\\x",         "\\\\\\vurodor\\x",
+      "\\\\h\\vurodor\\",     "\\\\h\\vurodor\\\\x",     "\\\\h\\vurodor\\..\\secret.txt",
+      "\\\\h\\vurodor\\TB_Format\\.\\x", "\\\\h\\vurodor\\a\\..\\..\\secret.txt",
+      "\\\\h\\vurodorx\\x",   "\\\\h",
+  };
+  for (const char* p : refused) EXPECT_EQ(ResolveSharePath(p, root_), std::nullopt) << p;
+}
+
+TEST_F(SharePathTest, RefusesSymlinksLeadingOutOfTheRoot) {
+  fs::create_directory_symlink(top_, root_ / "up");
+  fs::create_directory_symlink(root_ / "TB_DataBase", root_ / "db");
+  EXPECT_EQ(ResolveSharePath("\\\\h\\vurodor\\up\\secret.txt", root_), std::nullopt);
+  EXPECT_EQ(ResolveUnder(root_, "UP\\new.txt"), std::nullopt);
+  EXPECT_EQ(ResolveUnder(root_, "db\\vurodor.mdb"), root_ / "db" / "Vurodor.mdb");
+}
+
+TEST_F(SharePathTest, ResolveUnderAcceptsOneLeadingSeparator) {
+  EXPECT_EQ(ResolveUnder(root_, "\\tb_format"), root_ / "TB_Format");
+  EXPECT_EQ(ResolveUnder(root_, "WEBLOG/20261207.txt"), root_ / "WEBLOG" / "20261207.txt");
+  EXPECT_EQ(ResolveUnder(root_, "a//b"), std::nullopt);
+  EXPECT_EQ(ResolveUnder(root_, ".."), std::nullopt);
+}
+
+TEST_F(SharePathTest, ExactNameWinsOverOtherCases) {
+  std::ofstream(root_ / "a.txt") << "1";
+  std::ofstream(root_ / "A.TXT") << "2";
+  EXPECT_EQ(FindEntryIgnoringCase(root_, "A.TXT"), root_ / "A.TXT");
+  EXPECT_EQ(FindEntryIgnoringCase(root_, "A.txt"), root_ / "A.TXT");  // smallest name
+  EXPECT_EQ(FindEntryIgnoringCase(root_ / "missing", "x"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace platform
