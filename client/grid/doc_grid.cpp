@@ -1,5 +1,6 @@
 #include "client/grid/doc_grid.h"
 
+#include <map>
 #include <utility>
 
 namespace tb {
@@ -111,42 +112,28 @@ void DocGrid::cmdPrint_Click() {
 }
 
 bool DocGrid::Handle(const UiEvent& e) {
+  using K = UiEvent::Kind;
+  static const std::map<std::string, void (DocGrid::*)(), std::less<>> kClicks = {
+      {"cmdGo", &DocGrid::cmdGo_Click},           {"cmdZen", &DocGrid::cmdZen_Click},
+      {"cmdJiPage", &DocGrid::cmdJiPage_Click},   {"cmdZenPage", &DocGrid::cmdZenPage_Click},
+      {"lblPage", &DocGrid::lblPage_Click},       {"lblPageTitle", &DocGrid::lblPageTitle_Click},
+      {"cmdEnd", &DocGrid::cmdEnd_Click},         {"cmdOut", &DocGrid::cmdOut_Click},
+      {"cmdPrint", &DocGrid::cmdPrint_Click}};
   auto* c = controls_.Find(e.control);
   if (c == nullptr) return false;
-  using K = UiEvent::Kind;
+  bool handled = false;
   if (c->kind == ControlKind::kTimer) {
     if (e.kind != K::kTimer || c->interval <= 0) return false;
     Timer1_Timer();
-    SyncCurrentCol();
-    return true;
-  }
-  if (!c->visible || !c->enabled) return false;
-  bool handled = true;
-  if (c->kind == ControlKind::kGrid) {
-    if (e.kind != K::kClick && e.kind != K::kCellSelect && e.kind != K::kDblClick) return false;
-    handled = grdGrid_SelectCell(e.row, e.col);
-  } else if (e.kind != K::kClick) {
+    handled = true;
+  } else if (!c->visible || !c->enabled) {
     return false;
-  } else if (e.control == "cmdGo") {
-    cmdGo_Click();
-  } else if (e.control == "cmdZen") {
-    cmdZen_Click();
-  } else if (e.control == "cmdJiPage") {
-    cmdJiPage_Click();
-  } else if (e.control == "cmdZenPage") {
-    cmdZenPage_Click();
-  } else if (e.control == "lblPage") {
-    lblPage_Click();
-  } else if (e.control == "lblPageTitle") {
-    lblPageTitle_Click();
-  } else if (e.control == "cmdEnd") {
-    cmdEnd_Click();
-  } else if (e.control == "cmdOut") {
-    cmdOut_Click();
-  } else if (e.control == "cmdPrint") {
-    cmdPrint_Click();
-  } else {
-    handled = false;  // lblTitle takes no clicks
+  } else if (c->kind == ControlKind::kGrid) {
+    const bool cellEvent = e.kind == K::kClick || e.kind == K::kCellSelect || e.kind == K::kDblClick;
+    handled = cellEvent && grdGrid_SelectCell(e.row, e.col);
+  } else if (auto it = kClicks.find(e.control); it != kClicks.end() && e.kind == K::kClick) {
+    (this->*(it->second))();
+    handled = true;
   }
   SyncCurrentCol();
   return handled;

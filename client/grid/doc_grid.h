@@ -96,7 +96,9 @@ class DocGrid : public Document {
   void LoadPageTitle();                 // 9
   [[nodiscard]] bool LoadTags();       // 10; true when the page query is open
   void LoadTag(int n);                  // 10.1 - 10.8 for the current row of gKanriRs
-  void LoadTagValues(int col, int n);   // 10.5 - 10.7
+  void LoadTagValues(int col, int n);   // 10.4 - 10.8
+  void LoadPeriodCells(int col, int n); // 10.5, 10.6
+  void LoadSummaryCells(int col, int n);  // 10.7
   void LoadScrollToFirstColumn();       // 11
   void LoadCloseDatabases(bool kanriOpen);  // 12
   void LoadPagePosition();              // 13

@@ -210,39 +210,52 @@ void DocGrid::LoadTagValues(int c, int n) {
     hasRow = !data.Eof();
   });
   if (hasRow) {
-    const int type = s_.gColDisplayType[static_cast<size_t>(c)];
-    const std::string& pattern = s_.gColPattern[static_cast<size_t>(c)];
-    std::string max, min;
-    ResumeNext([&] { max = FieldText(data, "MAX"); });
-    ResumeNext([&] { min = FieldText(data, "MIN"); });
-    int shown = 0, red = 0;
-    for (int i = 1; i <= n; ++i) {
-      ResumeNext([&] {
-        const std::string v = FieldText(data, "DATA_" + std::to_string(i));
-        if (v.empty()) return;
-        const Colour colour = v == max ? kRed : v == min ? kBlue : kBlack;
-        ++shown;
-        red += colour == kRed ? 1 : 0;
-        grid_.SetCellForeColour(i + 3, c, colour);
-        if (auto text = PeriodCellText(v, type, pattern, s_.gKetaFlg))
-          grid_.SetTextMatrix(i + 3, c, std::move(*text));
-      });
-    }
-    // A constant series equals its maximum everywhere: red would carry no information.
-    if (shown > 0 && red == shown)
-      for (int i = 1; i <= n; ++i) ResumeNext([&] { grid_.SetCellForeColour(i + 3, c, kBlack); });
-    const std::pair<const char*, std::optional<Colour>> summaries[] = {
-        {"TOTAL", std::nullopt}, {"AVE", std::nullopt}, {"MAX", kRed}, {"MIN", kBlue}};
-    for (int k = 0; k < 4; ++k)
-      ResumeNext([&] {
-        const std::string v = FieldText(data, summaries[k].first);
-        if (v.empty()) return;
-        if (summaries[k].second) grid_.SetCellForeColour(n + 4 + k, c, summaries[k].second);
-        if (auto text = SummaryCellText(v, type, pattern, s_.gKetaFlg))
-          grid_.SetTextMatrix(n + 4 + k, c, std::move(*text));
-      });
+    LoadPeriodCells(c, n);
+    LoadSummaryCells(c, n);
   }
   ResumeNext([&] { data.Close(); });
+}
+
+// Red marks the period's maximum, blue its minimum (red wins when both are equal).
+void DocGrid::LoadPeriodCells(int c, int n) {
+  const auto& data = s_.gDataRs;
+  const int type = s_.gColDisplayType[static_cast<size_t>(c)];
+  const std::string& pattern = s_.gColPattern[static_cast<size_t>(c)];
+  std::string max, min;
+  ResumeNext([&] { max = FieldText(data, "MAX"); });
+  ResumeNext([&] { min = FieldText(data, "MIN"); });
+  int shown = 0, red = 0;
+  for (int i = 1; i <= n; ++i) {
+    ResumeNext([&] {
+      const std::string v = FieldText(data, "DATA_" + std::to_string(i));
+      if (v.empty()) return;
+      const Colour colour = v == max ? kRed : v == min ? kBlue : kBlack;
+      ++shown;
+      red += colour == kRed ? 1 : 0;
+      grid_.SetCellForeColour(i + 3, c, colour);
+      if (auto text = PeriodCellText(v, type, pattern, s_.gKetaFlg))
+        grid_.SetTextMatrix(i + 3, c, std::move(*text));
+    });
+  }
+  // A constant series equals its maximum everywhere: red would carry no information.
+  if (shown > 0 && red == shown)
+    for (int i = 1; i <= n; ++i) ResumeNext([&] { grid_.SetCellForeColour(i + 3, c, kBlack); });
+}
+
+void DocGrid::LoadSummaryCells(int c, int n) {
+  const auto& data = s_.gDataRs;
+  const int type = s_.gColDisplayType[static_cast<size_t>(c)];
+  const std::string& pattern = s_.gColPattern[static_cast<size_t>(c)];
+  const std::pair<const char*, std::optional<Colour>> summaries[] = {
+      {"TOTAL", std::nullopt}, {"AVE", std::nullopt}, {"MAX", kRed}, {"MIN", kBlue}};
+  for (int k = 0; k < 4; ++k)
+    ResumeNext([&] {
+      const std::string v = FieldText(data, summaries[k].first);
+      if (v.empty()) return;
+      if (summaries[k].second) grid_.SetCellForeColour(n + 4 + k, c, summaries[k].second);
+      if (auto text = SummaryCellText(v, type, pattern, s_.gKetaFlg))
+        grid_.SetTextMatrix(n + 4 + k, c, std::move(*text));
+    });
 }
 
 void DocGrid::LoadScrollToFirstColumn() { grid_.SetLeftCol(1); }
