@@ -93,7 +93,7 @@ void DocGrid::StartPageLoad() { controls_["Timer1"].interval = kLoadIntervalMs; 
 
 void DocGrid::SyncCurrentCol() { s_.gGridCurrentCol = grid_.Col(); }
 
-void DocGrid::ShowGrid(bool visible) {
+void DocGrid::SetGridVisible(bool visible) {
   controls_["grdGrid"].visible = visible;
   grid_.SetVisible(visible);
 }

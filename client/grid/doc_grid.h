@@ -50,6 +50,9 @@ class DocGrid : public Document {
   [[nodiscard]] FlexGrid& Grid() { return grid_; }
   [[nodiscard]] const FlexGrid& Grid() const { return grid_; }
   [[nodiscard]] ClientState& State() { return s_; }
+  // Shows or hides grdGrid (the control and its grid model together); the page print
+  // hides it while it reads the cells.
+  void SetGridVisible(bool visible);
 
   // Arms the one-shot load timer; the only way to (re)load the page.
   void StartPageLoad();
@@ -79,8 +82,6 @@ class DocGrid : public Document {
                  int width, int height);
   void AddLabel(std::string name, std::string toolTip, int left, int top, int width, int height);
   void SyncCurrentCol();
-  // Shows or hides grdGrid (the control and its grid model together).
-  void ShowGrid(bool visible);
   // Shared part of the page moves: hourglass and hidden grid around a new load.
   void ReloadAround(const std::function<void()>& change);
 

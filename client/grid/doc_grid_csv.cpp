@@ -76,13 +76,13 @@ void DocGrid::cmdOut_Click() {
   const auto path = host_.ShowSaveDialog(request);
   if (!path) return;
   host_.SetMousePointer(MousePointer::kHourglass);
-  ShowGrid(false);
+  SetGridVisible(false);
   ResumeNext([&] {
     const std::string bytes = platform::Utf8ToCp932(CsvText());
     std::ofstream file(*path, std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   });
-  ShowGrid(true);
+  SetGridVisible(true);
   host_.SetMousePointer(MousePointer::kDefault);
 }
 

@@ -74,7 +74,7 @@ void DocGrid::Timer1_Timer() {
 }
 
 void DocGrid::LoadHideGrid() {
-  ShowGrid(false);
+  SetGridVisible(false);
   grid_.SetFontSize(kGridFontSize);
 }
 
@@ -275,7 +275,7 @@ void DocGrid::LoadPagePosition() {
 
 void DocGrid::LoadFinish() {
   host_.SetStatusText("");
-  ShowGrid(true);
+  SetGridVisible(true);
   controls_["Timer1"].interval = 0;
 }
 

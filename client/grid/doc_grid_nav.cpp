@@ -13,10 +13,10 @@ namespace tb {
 
 void DocGrid::ReloadAround(const std::function<void()>& change) {
   host_.SetMousePointer(MousePointer::kHourglass);
-  ShowGrid(false);
+  SetGridVisible(false);
   change();
   StartPageLoad();
-  ShowGrid(true);
+  SetGridVisible(true);
   host_.SetMousePointer(MousePointer::kDefault);
 }
 
