@@ -5,6 +5,8 @@
 // is imported again. Concurrent callers for the same file import once. Thread-safe.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 
 namespace tb::jet {
@@ -17,5 +19,22 @@ namespace tb::jet {
 // import, rows missing).
 [[nodiscard]] std::filesystem::path EnsureCache(const std::filesystem::path& jetFile,
                                                 const std::filesystem::path& cacheDir);
+
+// Limits and location of the import process. The defaults suit the report databases.
+struct JetImportOptions {
+  std::chrono::milliseconds timeout{60000};     // wall-clock limit of one import
+  std::uint64_t maxMemoryBytes = 2ull << 30;    // address-space limit of the import process
+  std::filesystem::path importer;  // empty: $TB_JET_IMPORTER, else tbjetimport beside the program
+  int attempts = 3;                // imports tried while the file keeps changing under them
+  // How long a failed import of an unchanged file is remembered (0: not at all), so that
+  // a damaged file does not cost a whole import, up to the time limit, on every request.
+  std::chrono::seconds failureMemory{600};
+};
+
+// EnsureCache with explicit options. The two-argument form uses the defaults, with the
+// time limit taken from $TB_JET_IMPORT_TIMEOUT (seconds) when that is set.
+[[nodiscard]] std::filesystem::path EnsureCache(const std::filesystem::path& jetFile,
+                                                const std::filesystem::path& cacheDir,
+                                                const JetImportOptions& options);
 
 }  // namespace tb::jet

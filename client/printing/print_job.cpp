@@ -1,0 +1,174 @@
+#include "client/printing/print_job.h"
+
+#include <optional>
+#include <string>
+
+#include "client/core/formatting.h"
+#include "client/core/messages.h"
+#include "client/core/query_texts.h"
+#include "client/printing/fmdraw_api.h"
+#include "client/printing/paper_size.h"
+#include "client/printing/print_environment.h"
+#include "platform/share_path.h"
+
+namespace tb::print {
+namespace {
+
+constexpr std::int32_t kDriverMask = 0x40000203;  // orientation, paper size, default source
+constexpr std::int32_t kDefaultSource = 256;
+constexpr int kModePrinter = 1;
+constexpr int kFormNotFound = -3;
+
+// What the paper choice settles for one job.
+struct JobSetup {
+  std::optional<PaperSize> paper;
+  std::string formPath;  // share path as the client builds it; empty for an unknown size
+};
+
+JobSetup ChoosePaper(ClientState& s, const FmDrawApi& api) {
+  JobSetup job;
+  job.paper = FindPaperSize(s.gPaperSize);
+  if (!job.paper) return job;  // the form path stays empty and FmInit refuses it
+  s.gPaperLayout = job.paper->layout.AsArray();
+  job.formPath = s.gServerFolder + "\\TB_Format\\" + FormFileName(s.gReportKind, job.paper->formSuffix);
+  api.FmSetPrinterDriver(kDriverMask, job.paper->orientation, job.paper->paperCode, 0, 0, 0, 0,
+                         kDefaultSource, 0, 0, 0, 0, 0, s.gPrintSession.data());
+  return job;
+}
+
+// The library opens files on this machine: the share path becomes the local file under
+// the share root.
+std::string LocalPath(const ClientState& s, const std::string& sharePath) {
+  if (sharePath.empty()) return {};
+  const auto local = platform::ResolveSharePath(sharePath, s.env.shareRoot);
+  return local ? local->string() : sharePath;
+}
+
+std::int32_t OpenSession(ClientState& s, const FmDrawApi& api, const JobSetup& job) {
+  return api.FmInit(0, 0, kModePrinter, 100, 0, 0, 0, 0, 0, 0, LocalPath(s, job.formPath).c_str(),
+                    "", s.gPrintSession.data());
+}
+
+void ReportOpenFailure(ClientState& s, Host& host, const FmDrawApi& api, std::int32_t rc,
+                       const JobSetup& job, bool writeLog) {
+  if (rc == kFormNotFound) {
+    host.MsgBox(msg::kFormFileMissing, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    if (writeLog) WriteLog(s, host, "MainPath = " + s.gServerFolder, "FormatFile = " + job.formPath);
+  } else {
+    host.MsgBox(std::string(msg::kPrinterErrorPrefix) + std::to_string(rc), MsgBoxButtons::kOk, "",
+                MsgBoxIcon::kExclamation);
+  }
+  api.FmTerm(s.gPrintSession.data());
+  host.SetMousePointer(MousePointer::kDefault);
+}
+
+std::string PeriodKey(int kind, std::chrono::year_month_day d) {
+  return FormatDate(d, kind == 1 ? "yyyy/m/d" : kind == 2 ? "yyyy/m" : "yyyy");
+}
+
+// Closes what a range job holds when it ends early (a database error): the session, so
+// that the unfinished document ends, and the value query.
+class RangeJobCleanup {
+ public:
+  RangeJobCleanup(ClientState& s, const FmDrawApi& api) : s_(s), api_(api) {}
+  ~RangeJobCleanup() {
+    if (s_.gPrintSession[2] != 0) api_.FmTerm(s_.gPrintSession.data());
+    s_.gDataRs.Close();
+  }
+  RangeJobCleanup(const RangeJobCleanup&) = delete;
+  RangeJobCleanup& operator=(const RangeJobCleanup&) = delete;
+
+ private:
+  ClientState& s_;
+  const FmDrawApi& api_;
+};
+
+bool PageIsPrinted(ClientState& s, Host& host, int page) {
+  db::Recordset rs;
+  const bool opened = OpenKanriQuery(s, host, sql::PrintPage(s.gReportKind, page), rs);
+  const bool printed = opened && !rs.Eof();
+  if (opened) CloseKanriQuery(s, rs);
+  return printed;
+}
+
+std::string PageTitleOf(ClientState& s, Host& host, int page) {
+  db::Recordset rs;
+  if (!OpenKanriQuery(s, host, sql::PageTitle(s.gReportKind, page), rs)) return {};
+  std::string title = rs.Eof() ? std::string() : rs.Field("Title").value_or("");
+  CloseKanriQuery(s, rs);
+  return title;
+}
+
+}  // namespace
+
+void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day periodDate) {
+  const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
+  s.gSavedDevice = ReadDefaultDevice();
+  if (!s.gDataCn) OpenDataConnection(s);
+  const std::string key = PeriodKey(s.gReportKind, periodDate);
+  const JobSetup job = ChoosePaper(s, api);
+  const std::string heading = job.paper ? RangePeriodHeading(s, periodDate) : std::string();
+  RangeJobCleanup cleanup(s, api);
+  s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
+
+  if (const auto rc = OpenSession(s, api, job); rc != 0) {
+    ReportOpenFailure(s, host, api, rc, job, false);
+    return;
+  }
+  PageFiller fill(api, s, host, job.paper->layout);
+  for (int page = 1; page <= s.gMaxPage; ++page) {
+    host.DoEvents();
+    if (!PageIsPrinted(s, host, page)) continue;
+    const std::string title = PageTitleOf(s, host, page);
+    s.gPageSql = sql::PageQuery(s.gItemSql, s.gReportKind, page);
+    api.FmPrintForm("", s.gPrintSession.data());
+    fill.Header({title, heading, page, s.gMaxPage, false});
+    fill.SealBoxes(page);
+    fill.RowLabels();
+    fill.ItemsFromDatabase();
+    fill.LargeHeadings();
+    api.FmPrintOut(s.gPrintSession.data());
+  }
+  api.FmTerm(s.gPrintSession.data());
+  s.gDataRs.Close();
+  WriteDefaultDevice(s.gSavedDevice);
+}
+
+void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
+  if (host.MsgBox(msg::kPrintThisPage, MsgBoxButtons::kYesNo, msg::kCaptionConfirm) != MsgBoxResult::kYes)
+    return;
+  // From here a failing statement is passed over and the next one runs.
+  host.SetStatusText(msg::kStatusPrinting);
+  ResumeNext([&] { s.gSavedDevice = ReadDefaultDevice(); });
+  if (!host.HasPrinter()) {
+    host.MsgBox(msg::kNoPrinter, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    host.SetStatusText("");
+    return;
+  }
+  host.SetMousePointer(MousePointer::kHourglass);
+  ResumeNext([&] {
+    const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
+    const JobSetup job = ChoosePaper(s, api);
+    if (const auto rc = OpenSession(s, api, job); rc != 0) {
+      ReportOpenFailure(s, host, api, rc, job, true);
+      return;
+    }
+    PageFiller fill(api, s, host, job.paper->layout);
+    api.FmPrintForm("", s.gPrintSession.data());
+    ResumeNext([&] {
+      fill.Header({grid.PageTitle(), WithWeatherBox(grid.PeriodCaption(), s), s.gCurrentPage,
+                   s.gMaxPage, true});
+    });
+    ResumeNext([&] { fill.SealBoxes(s.gCurrentPage); });
+    ResumeNext([&] { fill.RowLabels(); });
+    ResumeNext([&] { fill.ItemsFromGrid(grid); });
+    ResumeNext([&] { fill.LargeHeadings(); });
+    api.FmPrintOut(s.gPrintSession.data());
+    api.FmTerm(s.gPrintSession.data());
+    WriteDefaultDevice(s.gSavedDevice);
+  });
+  host.SetMousePointer(MousePointer::kDefault);
+  host.SetStatusText("");
+}
+
+}  // namespace tb::print

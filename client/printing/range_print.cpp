@@ -1,0 +1,83 @@
+#include "client/printing/range_print.h"
+
+#include <string>
+
+#include "client/core/formatting.h"
+#include "client/core/messages.h"
+#include "client/printing/print_job.h"
+
+namespace tb::print {
+namespace {
+
+using std::chrono::day;
+using std::chrono::days;
+using std::chrono::month;
+using std::chrono::months;
+using std::chrono::sys_days;
+using std::chrono::year;
+using std::chrono::year_month_day;
+using std::chrono::years;
+
+year_month_day Ymd(int y, int m, int d) {
+  return year_month_day{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+}
+
+// The first date of the period after the one that contains d.
+year_month_day NextPeriod(int kind, year_month_day d) {
+  if (kind == 1) return sys_days{d} + days{1};
+  if (kind == 2) return year_month_day{d.year(), d.month(), day{1}} + months{1};
+  return year_month_day{d.year() + years{1}, std::chrono::January, day{1}};
+}
+
+int PeriodCount(int kind, year_month_day from, year_month_day to) {
+  int n = 0;
+  for (auto d = from; d <= to && n < 100000; d = NextPeriod(kind, d)) ++n;
+  return n;
+}
+
+void Finish(Host& host) {
+  host.SetMousePointer(MousePointer::kDefault);
+}
+
+}  // namespace
+
+void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
+  host.SetStatusText(msg::kStatusPrinting);
+  if (!host.HasPrinter()) {
+    Finish(host);
+    host.MsgBox(msg::kNoPrinter, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    return;
+  }
+  const auto start = Ymd(r.startYear, r.startMonth, r.startDay);
+  const auto end = Ymd(r.endYear, r.endMonth, r.endDay);
+  // A date that does not exist (2/30) cannot bound a range either.
+  if (!start.ok() || !end.ok() || start > end) {
+    Finish(host);
+    host.MsgBox(msg::kBadPrintRange, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    return;
+  }
+  s.gReportDate = start;
+  s.gEndDate = end;
+  const int total = PeriodCount(s.gReportKind, start, end);
+  int done = 0, i = 1;
+  do {
+    const auto d = s.gReportDate;
+    host.SetStatusText(std::string(msg::kStatusPrinting) + " " + std::to_string(++done) + "/" +
+                       std::to_string(total));
+    if (s.gReportKind == 2) {
+      // Month M2 + i - 1 of year Y2, running into the following years past December.
+      const int m0 = r.startMonth - 1 + (i - 1);
+      s.gColumnCount = static_cast<std::int16_t>(DaysInMonth(r.startYear + m0 / 12, m0 % 12 + 1));
+      ++i;
+    }
+    s.gDateKey = FormatDate(d, s.gReportKind == 1 ? "yyyy/m/d" : s.gReportKind == 2 ? "yyyy/m" : "yyyy");
+    ResumeNext([&] { PrintReportPeriod(s, host, d); });
+    s.gReportDate = NextPeriod(s.gReportKind, d);
+  } while (s.gReportDate <= s.gEndDate);
+  host.SetStatusText("");
+  if (s.gDataCn) s.gDataCn->Close();
+  s.gDataCn.reset();
+  Finish(host);
+}
+
+}  // namespace tb::print

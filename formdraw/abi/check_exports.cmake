@@ -1,0 +1,23 @@
+# Compares the dynamic symbols a shared library defines with the list in the repository.
+# Usage: cmake -DLIB=path.so -DLIST=exports.txt -P check_exports.cmake
+execute_process(COMMAND nm -D --defined-only ${LIB} OUTPUT_VARIABLE _nm RESULT_VARIABLE _rc)
+if(NOT _rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIB}")
+endif()
+string(REPLACE "\n" ";" _lines "${_nm}")
+set(_exported "")
+foreach(_l ${_lines})
+  if(_l MATCHES "^[0-9a-fA-F]+ [TtWwDdBbRrVvi] (.+)$")
+    set(_name ${CMAKE_MATCH_1})
+    if(NOT _name MATCHES "^_")   # linker-provided symbols such as _init, _fini
+      list(APPEND _exported ${_name})
+    endif()
+  endif()
+endforeach()
+file(STRINGS ${LIST} _expected REGEX "^[A-Za-z_]")
+list(SORT _exported)
+list(SORT _expected)
+if(NOT _exported STREQUAL _expected)
+  message(FATAL_ERROR "exported symbols differ from ${LIST}\n exported: ${_exported}\n expected: ${_expected}")
+endif()
+message(STATUS "exports match (${LIST})")

@@ -1,0 +1,82 @@
+// The Cairo backends of the drawing device.
+//  - kPdf: one PDF per document (all its pages), fonts embedded as subsets, fixed
+//    creation date so output is reproducible; delivered through a DocumentOutput.
+//  - kPng: one image per page, written as PNG at the end of the page.
+//  - kImage: draws into one image kept in memory (display sessions); pages only clear it.
+// Device dots are Cairo user units (PDF pages are scaled by 72 / dpi). Drawing follows
+// the Windows rules: rectangles exclude their right and bottom edge, figures run
+// counter-clockwise, polygons fill alternately, styled pens use fixed dot patterns and
+// fill their gaps with the background colour when the mode is opaque.
+#pragma once
+
+#include <cairo.h>
+
+#include <memory>
+#include <string>
+
+#include "formdraw/device/device.h"
+#include "formdraw/device/document_output.h"
+#include "formdraw/device/font_engine.h"
+
+namespace fmdraw::device {
+
+class CairoDevice : public Device {
+ public:
+  enum class Kind { kPdf, kPng, kImage };
+
+  CairoDevice(Kind kind, const DeviceCaps& caps, std::unique_ptr<DocumentOutput> output);
+  ~CairoDevice() override;
+
+  // The image of a kImage device (or the current page of a kPng device); may be null.
+  [[nodiscard]] cairo_surface_t* Image() const { return imageSurface_; }
+  // Writes the kImage picture as PNG (for people to look at); false on failure.
+  bool SaveImage(const std::string& pngPath) const;
+  [[nodiscard]] const DocumentOutput* Output() const { return output_.get(); }
+
+  bool StartDoc(std::string_view name) override;
+  bool StartPage() override;
+  PageError EndPage() override;
+  bool EndDoc() override;
+  void AbortDoc() override;
+
+ protected:
+  bool DoSelectPen(const Pen& pen) override;
+  bool DoSelectBrush(const Brush& brush) override;
+  bool DoSelectFont(const Font& font) override;
+  void DoSetBkMode(BkMode) override {}
+  void DoSetBkColor(Color) override {}
+  void DoSetTextColor(Color) override {}
+  bool DoMoveTo(Point) override { return cr_ != nullptr; }
+  bool DoLineTo(Point from, Point to) override;
+  bool DoRectangle(const Rect& r) override;
+  bool DoRoundRect(const Rect& r, int32_t cw, int32_t ch) override;
+  bool DoEllipse(const Rect& r) override;
+  bool DoFigure(Figure figure, const Rect& r, Point start, Point end) override;
+  bool DoPolygon(std::span<const Point> points) override;
+  bool DoTextOut(int32_t x, int32_t y, std::string_view text) override;
+  Size DoTextExtent(std::string_view text) override;
+  bool DoSetClipRect(const Rect& r) override;
+  void DoClearClip() override;
+  bool DoStretchBitmap(const Bitmap& bitmap, const Rect& target) override;
+
+ private:
+  bool NewImagePage();
+  void ApplyClip();
+  // Fills the current path with the brush (keeping the path) and strokes it with the pen.
+  bool FillAndStroke(bool fill);
+  void Stroke();
+  void SetSourceColor(Color color);
+  bool Ok() const;
+
+  Kind kind_;
+  std::unique_ptr<DocumentOutput> output_;
+  FontEngine fonts_;
+  cairo_surface_t* pdfSurface_ = nullptr;
+  cairo_surface_t* imageSurface_ = nullptr;
+  cairo_t* cr_ = nullptr;
+  std::string docName_;
+  std::string pdfPath_;
+  bool pageOpen_ = false;
+};
+
+}  // namespace fmdraw::device

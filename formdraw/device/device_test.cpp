@@ -1,0 +1,231 @@
+// The drawing device: the trace line format, pixels of the image backend, fonts in PDF
+// output (checked with pdffonts and pdftotext), and document delivery.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "formdraw/device/cairo_device.h"
+#include "formdraw/device/font_engine.h"
+#include "formdraw/device/trace_device.h"
+#include "platform/codepage.h"
+
+namespace fs = std::filesystem;
+
+namespace fmdraw::device {
+namespace {
+
+std::string RunCommand(const std::string& command) {
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
+    ::pclose(p);
+  }
+  return out;
+}
+
+DeviceCaps Caps(int w, int h, int dpi = 300) {
+  DeviceCaps caps;
+  caps.dpiX = caps.dpiY = dpi;
+  caps.pageWidth = w;
+  caps.pageHeight = h;
+  return caps;
+}
+
+Font Mincho(int height) {
+  Font f;
+  f.height = height;
+  f.width = height / 2;
+  f.pitchAndFamily = 0x11;
+  f.face = platform::Utf8ToCp932("ＭＳ 明朝");
+  return f;
+}
+
+class OutputFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("fmdevice_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::vector<fs::path> Files() {
+    std::vector<fs::path> files;
+    for (auto& e : fs::directory_iterator(dir_)) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  fs::path dir_;
+};
+
+TEST(TraceDevice, OneLinePerCall) {
+  TraceDevice dev(Caps(100, 200), nullptr);
+  dev.StartDoc(platform::Utf8ToCp932("日報"));
+  dev.StartPage();
+  dev.SelectPen({kPenDot, 1, 0x0000FF});
+  Brush hatch;
+  hatch.kind = BrushKind::kHatch;
+  hatch.hatch = 4;
+  dev.SelectBrush(hatch);
+  dev.SetBkMode(BkMode::kTransparent);
+  dev.MoveTo(1, 2);
+  dev.LineTo(3, 4);
+  dev.Rectangle({1, 2, 3, 4});
+  dev.RoundRect({1, 2, 3, 4}, 5, 6);
+  dev.Ellipse({1, 2, 3, 4});
+  dev.Pie({0, 0, 10, 10}, {10, 5}, {5, 0});
+  Point pts[] = {{0, 0}, {5, 0}, {5, 5}};
+  dev.Polygon(pts);
+  dev.TextOut(7, 8, "a\"b");
+  dev.SetClipRect({0, 0, 50, 60});
+  dev.ClearClip();
+  dev.EndPage();
+  dev.EndDoc();
+  std::vector<std::string> expected = {
+      "StartDoc \"日報\" dpi=300 page=100x200",
+      "StartPage",
+      "SelectPen style=2 width=1 color=0000FF",
+      "SelectBrush hatch=4 color=000000",
+      "SetBkMode transparent",
+      "MoveTo 1 2",
+      "LineTo 3 4",
+      "Rectangle 1 2 3 4",
+      "RoundRect 1 2 3 4 5 6",
+      "Ellipse 1 2 3 4",
+      "Pie 0 0 10 10 10 5 5 0",
+      "Polygon 3 0,0 5,0 5,5",
+      "TextOut 7 8 \"a\\\"b\"",
+      "SetClipRect 0 0 50 60",
+      "ClearClip",
+      "EndPage",
+      "EndDoc",
+  };
+  EXPECT_EQ(dev.Lines(), expected);
+}
+
+TEST(FontEngine, AliasesReachIpaFontsOnly) {
+  EXPECT_NE(FontEngine::ResolvedFile("ＭＳ 明朝", false).find("ipam.ttf"), std::string::npos);
+  EXPECT_NE(FontEngine::ResolvedFile("ＭＳ ゴシック", false).find("ipag.ttf"), std::string::npos);
+  EXPECT_NE(FontEngine::ResolvedFile("ＭＳ Ｐゴシック", false).find("ipagp.ttf"), std::string::npos);
+  // A generic family is not captured by the aliases.
+  EXPECT_EQ(FontEngine::ResolvedFile("monospace", false).find("ipam.ttf"), std::string::npos);
+  FontEngine engine;
+  Size full = engine.Measure(Mincho(100), platform::Utf8ToCp932("日本"));
+  Size half = engine.Measure(Mincho(100), "ab");
+  EXPECT_NEAR(full.cx, 200, 2) << "full-width characters advance the cell height";
+  EXPECT_NEAR(half.cx, 100, 2) << "half-width characters advance the cell width";
+  EXPECT_NEAR(full.cy, 100, 1);
+}
+
+uint32_t PixelAt(cairo_surface_t* s, int x, int y) {
+  cairo_surface_flush(s);
+  auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s));
+  return row[x] & 0xFFFFFF;
+}
+
+TEST(CairoImage, FillsFollowBrushAndEdgeRules) {
+  CairoDevice dev(CairoDevice::Kind::kImage, Caps(100, 100, 96), nullptr);
+  Brush red;
+  red.color = 0x0000FF;  // 0x00BBGGRR: red
+  dev.SelectBrush(red);
+  dev.SelectPen({kPenNull, 1, 0});
+  ASSERT_TRUE(dev.Rectangle({10, 10, 20, 20}));
+  EXPECT_EQ(PixelAt(dev.Image(), 15, 15), 0xFF0000u);
+  EXPECT_EQ(PixelAt(dev.Image(), 25, 15), 0xFFFFFFu);
+  Brush pattern11;
+  pattern11.kind = BrushKind::kPattern;
+  pattern11.bits.fill(0xFF);
+  pattern11.color = 0;
+  pattern11.background = 0x00FF00;  // green: 1 bits take the background colour
+  dev.SelectBrush(pattern11);
+  ASSERT_TRUE(dev.Rectangle({30, 30, 50, 50}));
+  EXPECT_EQ(PixelAt(dev.Image(), 40, 40), 0x00FF00u);
+  dev.SelectPen({kPenSolid, 1, 0});
+  Brush hollow;
+  hollow.kind = BrushKind::kHollow;
+  dev.SelectBrush(hollow);
+  ASSERT_TRUE(dev.Rectangle({60, 60, 80, 80}));
+  EXPECT_EQ(PixelAt(dev.Image(), 60, 70), 0x000000u) << "left edge drawn";
+  EXPECT_EQ(PixelAt(dev.Image(), 70, 70), 0xFFFFFFu) << "hollow inside";
+  EXPECT_EQ(PixelAt(dev.Image(), 80, 70), 0xFFFFFFu) << "right edge excluded";
+}
+
+TEST_F(OutputFolder, PdfEmbedsIpaFontsAndKeepsText) {
+  CairoDevice dev(CairoDevice::Kind::kPdf, Caps(2480, 3508), std::make_unique<FolderOutput>(dir_.string()));
+  ASSERT_TRUE(dev.StartDoc("fonts"));
+  ASSERT_TRUE(dev.StartPage());
+  dev.SetBkMode(BkMode::kTransparent);
+  dev.SelectFont(Mincho(100));
+  EXPECT_TRUE(dev.TextOut(200, 200, platform::Utf8ToCp932("日報 明朝")));
+  Font gothic = Mincho(100);
+  gothic.face = platform::Utf8ToCp932("ＭＳ ゴシック");
+  dev.SelectFont(gothic);
+  EXPECT_TRUE(dev.TextOut(200, 400, platform::Utf8ToCp932("月報")));
+  // Synthesised bold (the IPA fonts have no bold face) is embedded as a converted font.
+  gothic.weight = 700;
+  dev.SelectFont(gothic);
+  EXPECT_TRUE(dev.TextOut(200, 600, platform::Utf8ToCp932("太字")));
+  EXPECT_EQ(dev.EndPage(), PageError::kNone);
+  ASSERT_TRUE(dev.EndDoc());
+  auto files = Files();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].filename(), "fonts_0001.pdf");
+  std::string fonts = RunCommand("pdffonts '" + files[0].string() + "'");
+  EXPECT_NE(fonts.find("IPAMincho"), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("IPAGothic"), std::string::npos) << fonts;
+  std::string text = RunCommand("pdftotext '" + files[0].string() + "' -");
+  for (const char* word : {"日報", "明朝", "月報", "太字"})
+    EXPECT_NE(text.find(word), std::string::npos) << text;
+  std::string info = RunCommand("pdfinfo '" + files[0].string() + "'");
+  EXPECT_NE(info.find("2000"), std::string::npos) << info;
+}
+
+TEST_F(OutputFolder, SameDrawingGivesTheSameBytes) {
+  for (int i = 0; i < 2; ++i) {
+    CairoDevice dev(CairoDevice::Kind::kPdf, Caps(1000, 1000), std::make_unique<FolderOutput>(dir_.string()));
+    ASSERT_TRUE(dev.StartDoc("same"));
+    dev.StartPage();
+    dev.SelectFont(Mincho(80));
+    dev.TextOut(10, 10, platform::Utf8ToCp932("日報"));
+    dev.Ellipse({100, 100, 400, 300});
+    dev.EndPage();
+    ASSERT_TRUE(dev.EndDoc());
+  }
+  auto files = Files();
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(RunCommand("cmp -s '" + files[0].string() + "' '" + files[1].string() + "' && echo same"), "same\n");
+}
+
+TEST_F(OutputFolder, AbortDeliversNothingAndNamesNeverCollide) {
+  {
+    CairoDevice dev(CairoDevice::Kind::kPdf, Caps(100, 100), std::make_unique<FolderOutput>(dir_.string()));
+    ASSERT_TRUE(dev.StartDoc("x"));
+    dev.StartPage();
+    dev.EndPage();
+    dev.AbortDoc();
+  }
+  EXPECT_TRUE(Files().empty());
+  std::FILE* taken = std::fopen((dir_ / "x_0001.png").c_str(), "w");
+  std::fclose(taken);
+  CairoDevice png(CairoDevice::Kind::kPng, Caps(50, 50), std::make_unique<FolderOutput>(dir_.string()));
+  ASSERT_TRUE(png.StartDoc("x"));
+  for (int i = 0; i < 2; ++i) {
+    png.StartPage();
+    EXPECT_EQ(png.EndPage(), PageError::kNone);
+  }
+  ASSERT_TRUE(png.EndDoc());
+  auto files = Files();
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[1].filename(), "x_0002.png");
+  EXPECT_EQ(files[2].filename(), "x_0003.png");
+  EXPECT_EQ(DocumentStem("a/b:c"), "a_b_c");
+  EXPECT_EQ(DocumentStem(""), "document");
+  EXPECT_EQ(DocumentStem(".."), "document..");
+}
+
+}  // namespace
+}  // namespace fmdraw::device

@@ -1,0 +1,118 @@
+#include "formdraw/form/file_search.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace fmdraw::form {
+
+namespace {
+
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+bool IsReadableFile(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         ::access(path.c_str(), R_OK) == 0;
+}
+
+std::optional<std::string> FindInFolder(const std::string& folder, std::string_view bare) {
+  std::string base = folder.empty() ? std::string(".") : folder;
+  std::string exact = base + "/" + std::string(bare);
+  if (IsReadableFile(exact)) return folder.empty() ? std::string(bare) : exact;
+  DIR* dir = ::opendir(base.c_str());
+  if (dir == nullptr) return std::nullopt;
+  std::optional<std::string> found;
+  std::string wanted(bare);
+  while (dirent* entry = ::readdir(dir)) {
+    if (::strcasecmp(entry->d_name, wanted.c_str()) != 0) continue;
+    std::string candidate = base + "/" + entry->d_name;
+    if (IsReadableFile(candidate)) {
+      found = folder.empty() ? std::string(entry->d_name) : candidate;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+std::optional<std::string> BareName(std::string_view name) {
+  if (name.size() < 3) return std::nullopt;
+  std::size_t last = 0;  // 0 = none (a separator at the first byte counts as none)
+  std::size_t limit = name.size() - 3;
+  for (std::size_t i = 0; i < name.size() && i <= limit; ++i) {
+    unsigned char b = static_cast<unsigned char>(name[i]);
+    if (IsLeadByte(b)) {
+      ++i;
+      continue;
+    }
+    if ((b == '\\' || b == '/') && i >= 1) last = i;
+  }
+  if (last == 0) return std::nullopt;
+  return std::string(name.substr(last + 1));
+}
+
+std::optional<std::string> SystemFileSearch(std::string_view bareName) {
+  if (bareName.empty() || bareName.find('/') != std::string_view::npos) return std::nullopt;
+  if (bareName == "." || bareName == "..") return std::nullopt;
+  if (auto here = FindInFolder("", bareName)) return here;
+  const char* path = std::getenv("FMDRAW_PATH");
+  if (path == nullptr) return std::nullopt;
+  std::string_view rest(path);
+  while (!rest.empty()) {
+    std::size_t colon = rest.find(':');
+    std::string folder(rest.substr(0, colon));
+    rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    if (folder.empty()) continue;
+    if (auto found = FindInFolder(folder, bareName)) return found;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> LocateFile(std::string_view name) {
+  std::string given(name);
+  if (IsReadableFile(given)) return given;
+  auto bare = BareName(name);
+  if (!bare) {
+    // A bare name given by itself is looked up through the search as well.
+    if (name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos)
+      return SystemFileSearch(name);
+    return std::nullopt;
+  }
+  return SystemFileSearch(*bare);
+}
+
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[65536];
+  while (bytes.size() < kMaxInputFileBytes) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(n), kMaxInputFileBytes - bytes.size());
+    bytes.insert(bytes.end(), buffer, buffer + take);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+std::optional<std::vector<uint8_t>> ReadLocatedFile(std::string_view name, std::string* opened) {
+  auto path = LocateFile(name);
+  if (!path) return std::nullopt;
+  auto bytes = ReadFileBytes(*path);
+  if (bytes && opened != nullptr) *opened = *path;
+  return bytes;
+}
+
+}  // namespace fmdraw::form

@@ -1,0 +1,42 @@
+// Finding and reading the library's input files.
+//  - The "system file search" for a bare name: the current directory, then each folder
+//    of the colon-separated FMDRAW_PATH. Names match exactly first, then without regard
+//    to ASCII letter case (files copied from Windows keep their case).
+//  - A name that does not open as given is retried as its last component through that
+//    search (a form moved away from the folder its caller remembers is still found).
+// Names are CP932 byte strings; separators are "\" (as callers on the original platform
+// write them) and "/". Thread-safe; reads the environment on every call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fmdraw::form {
+
+inline constexpr std::size_t kMaxInputFileBytes = 64u << 20;
+
+// The part after the last separator, found searching backwards from the third byte
+// before the end; a separator at the first byte counts as none. Double-byte characters
+// are skipped whole, so a CP932 trail byte 0x5C is never taken for a separator.
+// nullopt when there is no such separator.
+std::optional<std::string> BareName(std::string_view name);
+
+// The system file search for a bare name; nullopt when nothing matches.
+std::optional<std::string> SystemFileSearch(std::string_view bareName);
+
+// The name as given when it names a readable file, else its bare name through the
+// system search; nullopt when neither works.
+std::optional<std::string> LocateFile(std::string_view name);
+
+// Whole file contents, cut at kMaxInputFileBytes; nullopt when it cannot be opened.
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
+
+// LocateFile then ReadFileBytes; `opened` receives the path that was read.
+std::optional<std::vector<uint8_t>> ReadLocatedFile(std::string_view name,
+                                                    std::string* opened = nullptr);
+
+}  // namespace fmdraw::form
