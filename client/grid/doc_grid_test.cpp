@@ -199,6 +199,17 @@ TEST_F(GridValues, UnreachableDataDatabaseShowsHeadingsAndReports) {
   EXPECT_EQ(t.host.statusText, "");
 }
 
+TEST(GridLoad, ImpossibleRowCountEndsTheLoadShownAndStopped) {
+  Session t;
+  testing_share::SetReport(t.s, 2, 2026y / 4 / 1, 1);
+  t.s.gColumnCount = -20;  // no grid can have this many rows
+  t.Open();
+  EXPECT_TRUE(t.doc->Controls()["grdGrid"].visible);
+  EXPECT_EQ(t.doc->Controls()["Timer1"].interval, 0);
+  EXPECT_EQ(t.host.MessageTexts(), std::vector<std::string>{std::string(msg::kTableAccessFault)});
+  EXPECT_EQ(t.host.statusText, "");
+}
+
 TEST_F(GridValues, MissingLayoutTablesStillFinishTheLoad) {
   testing_share::Exec(t.share.Layout(), "DROP TABLE 日報ページタイトル; DROP TABLE M_UNIT;");
   t.Open();
