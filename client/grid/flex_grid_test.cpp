@@ -56,35 +56,6 @@ TEST(FlexGrid, ShrinkingMovesCurrentCellAndFixedPartsInside) {
   EXPECT_EQ(g.LeftCol(), 2);
 }
 
-TEST(FlexGrid, AlignmentCellOverridesFixedAndColumn) {
-  FlexGrid g;
-  g.SetRows(3);
-  g.SetCols(3);
-  g.SetColAlignment(1, FlexAlign::kRightCenter);
-  g.SetFixedAlignment(1, FlexAlign::kCenterCenter);
-  EXPECT_EQ(g.EffectiveAlignment(0, 1), FlexAlign::kCenterCenter);  // heading row
-  EXPECT_EQ(g.EffectiveAlignment(2, 1), FlexAlign::kRightCenter);
-  EXPECT_EQ(g.EffectiveAlignment(2, 0), FlexAlign::kLeftCenter);    // fixed column default
-  g.SetCellAlignment(2, 1, FlexAlign::kLeftTop);
-  EXPECT_EQ(g.EffectiveAlignment(2, 1), FlexAlign::kLeftTop);
-}
-
-TEST(FlexGrid, ClearEmptiesCellsButKeepsGeometry) {
-  FlexGrid g;
-  g.SetRows(4);
-  g.SetCols(3);
-  g.SetColWidth(2, 1500);
-  g.SetTextMatrix(3, 2, "x");
-  g.SetCellForeColour(3, 2, kRed);
-  g.SetCellAlignment(3, 2, FlexAlign::kLeftTop);
-  g.Clear();
-  EXPECT_EQ(g.TextMatrix(3, 2), "");
-  EXPECT_EQ(g.CellForeColour(3, 2), std::nullopt);
-  EXPECT_EQ(g.EffectiveAlignment(3, 2), FlexAlign::kGeneral);
-  EXPECT_EQ(g.Rows(), 4);
-  EXPECT_EQ(g.ColWidth(2), 1500);
-}
-
 struct MergeCase {
   int id;
   FlexMerge mode;
