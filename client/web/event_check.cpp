@@ -2,10 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#if __has_include("client/grid/flex_grid.h")
 #include "client/grid/flex_grid.h"
-#define TB_WEB_HAVE_FLEX_GRID 1
-#endif
 
 namespace tb::web {
 namespace {
@@ -56,16 +53,11 @@ std::string CheckReachable(const Document& doc, const Control& c) {
 }
 
 std::string CheckGridCell(const Control& c, const UiEvent& e) {
-#ifdef TB_WEB_HAVE_FLEX_GRID
   if (c.grid == nullptr) return "grid without model";
   if (!c.grid->Visible()) return "grid hidden";
   if (e.row < 0 || e.row >= c.grid->Rows() || e.col < 0 || e.col >= c.grid->Cols())
     return "cell outside the grid";
   return {};
-#else
-  (void)c;
-  return e.row < 0 || e.col < 0 ? "cell outside the grid" : "";
-#endif
 }
 
 }  // namespace

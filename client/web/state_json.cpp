@@ -2,10 +2,7 @@
 
 #include <cstdio>
 
-#if __has_include("client/grid/flex_grid.h")
 #include "client/grid/flex_grid.h"
-#define TB_WEB_HAVE_FLEX_GRID 1
-#endif
 
 namespace tb::web {
 namespace {
@@ -62,7 +59,6 @@ nlohmann::json DocumentJson(const Document& doc) {
           {"height", doc.Height()}, {"controls", std::move(controls)}, {"timers", std::move(timers)}};
 }
 
-#ifdef TB_WEB_HAVE_FLEX_GRID
 nlohmann::json GridJson(const FlexGrid& g) {
   nlohmann::json widths = nlohmann::json::array();
   for (int c = 0; c < g.Cols(); ++c) widths.push_back(g.ColWidth(c));
@@ -87,8 +83,5 @@ nlohmann::json GridJson(const FlexGrid& g) {
           {"fontSize", g.FontSize()},   {"leftCol", g.LeftCol()},   {"row", g.Row()},
           {"col", g.Col()},             {"cells", std::move(cells)}, {"spans", std::move(spans)}};
 }
-#else
-nlohmann::json GridJson(const FlexGrid&) { return nlohmann::json::object(); }
-#endif
 
 }  // namespace tb::web
