@@ -54,6 +54,8 @@ async function launch(tmpRoot, viewport) {
     acceptDownloads: true,
     locale: 'ja-JP',
   });
+  // CI runs these next to other tests on two cores: allow for a slow machine.
+  context.setDefaultTimeout(60000);
   return { context, dir, close: async () => { await context.close(); fs.rmSync(dir, { recursive: true, force: true }); } };
 }
 
