@@ -37,6 +37,19 @@ struct FontSetting {
   int32_t bold = 0;
   bool operator==(const FontSetting&) const = default;
 };
+// The arguments of the last FmCreateFont, as passed (sizes 0.01 mm, escapement degrees).
+struct CreatedFontSetting {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t escapement = 0;
+  int32_t bold = 0;
+  int32_t italic = 0;
+  int32_t charSet = 0;
+  int32_t pitch = 0;
+  int32_t family = 0;
+  std::string face;  // CP932
+  bool operator==(const CreatedFontSetting&) const = default;
+};
 
 // The current drawing settings and the values of FmSetLong / FmSetString.
 struct DrawingSettings {
@@ -49,6 +62,7 @@ struct DrawingSettings {
   bool patternApplied = false;
   bool fontApplied = false;
   bool createdFont = false;  // the current font was made by FmCreateFont
+  CreatedFontSetting created;  // its arguments, valid while createdFont is set
 
   device::Color textColor = device::kBlack;   // code 10
   device::Color bkColor = device::kWhite;     // code 11

@@ -1,0 +1,128 @@
+// Drawing exports on a trace printer: the device calls they make, worked out by hand
+// from the unit rules (0.01 mm to dots: v * 1000 / (2540000 / dpi)).
+#include "formdraw/abi/trace_session.h"
+
+namespace fmtest {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Last(const Lines& lines) { return lines.empty() ? "" : lines.back(); }
+
+struct PenRow {
+  int dpi, style, width;
+  std::string pen;
+};
+
+class PenWidths : public TraceSession, public ::testing::WithParamInterface<PenRow> {};
+
+// (width in dots * dpi + 299) / 300, at least 1; any dashed style 1 dot.
+TEST_P(PenWidths, FollowTheResolution) {
+  const PenRow& row = GetParam();
+  Open({}, row.dpi);
+  ASSERT_EQ(FmSetLine(row.style, row.width, S()), 0);
+  EXPECT_EQ(Last(Only(Close(), "SelectPen")), row.pen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, PenWidths,
+                         ::testing::Values(PenRow{300, 0, 10, "SelectPen style=0 width=1 color=000000"},
+                                           PenRow{600, 0, 10, "SelectPen style=0 width=4 color=000000"},
+                                           PenRow{300, 0, 100, "SelectPen style=0 width=11 color=000000"},
+                                           PenRow{300, 2, 100, "SelectPen style=2 width=1 color=000000"}));
+
+TEST_F(TraceSession, SettingsReturnEarlyAndCheckArguments) {
+  Open();
+  EXPECT_EQ(FmSetPattern(14, S()), -2);
+  EXPECT_EQ(FmSetPattern(11, S()), 0);
+  EXPECT_EQ(FmSetPattern(11, S()), 0);
+  EXPECT_EQ(FmSetPattern(8, S()), 0);
+  EXPECT_EQ(FmSetLine(5, 10, S()), -2);
+  EXPECT_EQ(FmSetFont(0, 100, 1, 0, 0, S()), -2);
+  EXPECT_EQ(FmSetFont(100, 100, 4, 0, 0, S()), -2);
+  EXPECT_EQ(FmCreateFont(100, 100, 0, 2, 0, 128, 1, 16, "a", S()), -2);
+  EXPECT_EQ(FmCreateFont(100, 100, 0, 0, 0, 128, 1, 16, std::string(32, 'a').c_str(), S()), -2);
+  EXPECT_EQ(FmSetKanjiFont(1, 2, 3, S()), 0);
+  EXPECT_EQ(FmPrintText(0, 0, 0, 1, 1, "A", S()), -2);
+  EXPECT_EQ(FmPrintText(0, 0, 100, 5, 1, "A", S()), -2);
+  EXPECT_EQ(FmPrintText(0, 0, 100, 1, 5, "A", S()), -2);
+  // Pattern 11 is all 1 bits: only the background colour shows.
+  EXPECT_EQ(Only(Close(), "SelectBrush pattern"),
+            (Lines{"SelectBrush pattern=FFFFFFFFFFFFFFFF color=000000 background=FFFFFF",
+                   "SelectBrush pattern=AA55AA55AA55AA55 color=000000 background=FFFFFF"}));
+}
+
+TEST_F(TraceSession, LineAndTextStartThePageBeforeCheckingArguments) {
+  Open();
+  ASSERT_EQ(FmPrintOut(S()), 0);
+  EXPECT_EQ(FmSetPattern(14, S()), -2);  // checks first: no page
+  EXPECT_EQ(FmSetLine(9, 10, S()), -2);  // starts the page
+  ASSERT_EQ(FmPrintOut(S()), 0);
+  EXPECT_EQ(FmPrintText(0, 0, 0, 1, 1, "A", S()), -2);
+  EXPECT_EQ(Only(Close(), "StartPage").size(), 2u);
+}
+
+TEST_F(TraceSession, CreateFontTakesEscapementModulo360) {
+  Open();
+  ASSERT_EQ(FmCreateFont(254, 254, 450, 1, 0, 128, 1, 16, kMincho.c_str(), S()), 0);
+  ASSERT_EQ(FmCreateFont(254, 254, 450, 1, 0, 128, 1, 16, kMincho.c_str(), S()), 0);
+  const Lines fonts = Only(Close(), "SelectFont");
+  ASSERT_EQ(fonts.size(), 2u);  // the page's default, then one for both calls
+  EXPECT_EQ(fonts[1],
+            "SelectFont height=30 width=15 escapement=900 weight=700 italic=0 charset=128 "
+            "pitchfamily=17 face=\"ＭＳ 明朝\"");
+}
+
+// A 2.54 mm built-in font at 300 dpi: full width 30002 thousandths of a dot, so a
+// single-byte character advances 15001.
+TEST_F(TraceSession, OverLongTextIsSqueezedOneDotPerCharacter) {
+  Open();
+  ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
+  // Extent 100 = 11 dots; the text needs 45 dots. Character i moves back i dots.
+  ASSERT_EQ(FmPrintText(0, 0, 100, 1, 1, "ABC", S()), 0);
+  EXPECT_EQ(Only(Close(), "TextOut"),
+            (Lines{"TextOut 0 0 \"A\"", "TextOut 14 0 \"B\"", "TextOut 28 0 \"C\""}));
+}
+
+TEST_F(TraceSession, SpreadAlignmentCentresASingleCharacter) {
+  Open();
+  ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
+  // Extent 1000 = 118 dots; (118 - 15) / 2 = 51.
+  ASSERT_EQ(FmPrintText(0, 1000, 1000, 1, 4, "A", S()), 0);
+  EXPECT_EQ(Only(Close(), "TextOut"), Lines{"TextOut 51 118 \"A\""});
+}
+
+TEST_F(TraceSession, ShapesOrderCornersAndCapTheRadius) {
+  Open();
+  // 1000 = 118 dots, 500 = 59: the inclusive box is 0 0 119 60; a 236-dot corner is
+  // cut to the box.
+  ASSERT_EQ(FmPrintBox(1000, 500, 0, 0, 1000, S()), 0);
+  ASSERT_EQ(FmPrintBox(0, 0, 1000, 500, -5, S()), 0);
+  ASSERT_EQ(FmPrintCircle(1000, 0, 0, 500, S()), 0);
+  ASSERT_EQ(FmPrintPie(0, 0, 1000, 500, 1000, 0, 0, 0, S()), 0);
+  const int32_t points[] = {0, 0, 1000, 0, 1000, 500};
+  ASSERT_EQ(FmPrintPolygon(3, points, S()), 0);
+  EXPECT_EQ(FmPrintPolygon(0, points, S()), -2);
+  const Lines lines = Close();
+  EXPECT_EQ(Only(lines, "RoundRect"), Lines{"RoundRect 0 0 119 60 119 60"});
+  EXPECT_EQ(Only(lines, "Rectangle"), Lines{"Rectangle 0 0 119 60"});
+  EXPECT_EQ(Only(lines, "Ellipse"), Lines{"Ellipse 0 0 119 60"});
+  EXPECT_EQ(Only(lines, "Pie"), Lines{"Pie 0 0 119 60 118 0 0 0"});
+  EXPECT_EQ(Only(lines, "Polygon"), Lines{"Polygon 3 0,0 118,0 118,59"});
+}
+
+TEST_F(TraceSession, MagnificationAppliesToPositions) {
+  Open({}, 300, 2, 200);
+  ASSERT_EQ(FmPrintLine(0, 0, 500, 1000, S()), 0);
+  EXPECT_EQ(Only(Close(), "LineTo"), Lines{"LineTo 118 236"});
+}
+
+TEST_F(TraceSession, CallsWithoutASessionFail) {
+  std::array<int32_t, 4> none{};
+  EXPECT_EQ(FmSetLine(0, 10, none.data()), -1);
+  EXPECT_EQ(FmPrintText(0, 0, 10, 1, 1, "A", none.data()), -1);
+  EXPECT_EQ(FmPrintForm(nullptr, none.data()), -1);
+  EXPECT_EQ(FmPrintDataField("A", "1", none.data()), -1);
+}
+
+}  // namespace
+}  // namespace fmtest

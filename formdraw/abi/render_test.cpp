@@ -1,0 +1,166 @@
+// The form pass and the field calls on a trace printer. Form records are in twips; at
+// 300 dpi the pass divides by 14400 / 300 = 48 (1440 twips = 300 dots).
+#include "formdraw/abi/trace_session.h"
+
+namespace fmtest {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Rec Line(int x1, int y1, int x2, int y2, int width, uint32_t colour) {
+  return Rec(26).W(0, 1).W(2, 0).W(3, width).W(4, x1).W(5, y1).W(6, x2).W(7, y2).W(8, 1).I32(18, colour);
+}
+
+Rec Box(int x1, int y1, int x2, int y2, int corner) {
+  return Rec(32).W(0, 1).W(3, 1).W(4, 1).W(5, corner).W(6, x1).W(7, y1).W(8, x2).W(9, y2).W(10, 1).W(11, 1);
+}
+
+// A simple data field at the origin, 10 points, Mincho, alignment 1, direction 1.
+Rec DataField(const std::string& name, const std::string& format, int lineOrder = 0) {
+  return Rec(92).I16(0, static_cast<int>(format.size())).W(4, 2880).W(5, 1440).B(21, 10).B(28, 1)
+      .B(29, 1).B(33, lineOrder).B(34, 128).B(35, 128).S(36, format).S(68, name);
+}
+
+std::string Joined(const Lines& textOuts) {
+  std::string s;
+  for (const auto& l : textOuts) s += l.substr(l.find('"') + 1, l.rfind('"') - l.find('"') - 1);
+  return s;
+}
+
+struct LineRow {
+  int dpi, color;
+  Lines expected;
+};
+class FormLines : public TraceSession, public ::testing::WithParamInterface<LineRow> {};
+
+// Pen width 3/300 inch: ((3 * 480 / (14400 / dpi) + 9) / 10 * 100 + 99) / 100 dots;
+// a red line is black on a monochrome printer.
+TEST_P(FormLines, ScaleWithTheResolution) {
+  FormBuilder form;
+  form.Add(1, Line(0, 0, 1440, 720, 3, 0x0000FF));
+  Open(form, GetParam().dpi, GetParam().color);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  Lines drawn = Only(lines, "SelectPen style=0 width=");
+  drawn.resize(std::min<std::size_t>(drawn.size(), 3));
+  drawn.erase(drawn.begin());  // the page's default pen
+  for (const auto& l : Only(lines, "LineTo")) drawn.push_back(l);
+  EXPECT_EQ(drawn, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pass, FormLines,
+    ::testing::Values(LineRow{300, 2, {"SelectPen style=0 width=1 color=000000",
+                                       "SelectPen style=0 width=3 color=0000FF", "LineTo 300 150"}},
+                      LineRow{600, 2, {"SelectPen style=0 width=2 color=000000",
+                                       "SelectPen style=0 width=6 color=0000FF", "LineTo 600 300"}},
+                      LineRow{300, 1, {"SelectPen style=0 width=1 color=000000",
+                                       "SelectPen style=0 width=3 color=000000", "LineTo 300 150"}}));
+
+TEST_F(TraceSession, RoundedCornerIsCutToTheBox) {
+  FormBuilder form;
+  // 720 x 360 twips = 150 x 75 dots; corner kind 3 = 6750 / 48 = 140 dots, cut to 76.
+  form.Add(2, Box(720, 360, 0, 0, 3));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  EXPECT_EQ(Only(Close(), "RoundRect"), Lines{"RoundRect 0 0 151 76 140 76"});
+}
+
+TEST_F(TraceSession, UnusedEntriesAndUnknownKindsAreSkipped) {
+  FormBuilder form;
+  form.Add(2, Box(0, 0, 100, 100, 0), false);
+  form.Add(0, Rec(6).W(0, 0).W(1, 2).W(2, 0));   // not used
+  form.Add(0, Rec(6).W(0, 1).W(1, 11).W(2, 0));  // kind 11
+  form.Add(0, Rec(6).W(0, 1).W(1, 2).W(2, 5));   // past the box array
+  form.Add(1, Line(0, 0, 48, 0, 1, 0));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  EXPECT_TRUE(Only(lines, "Rectangle").empty());
+  EXPECT_EQ(Only(lines, "LineTo"), Lines{"LineTo 10 0"});
+}
+
+TEST_F(TraceSession, FormWithOnlyFieldsPrintsAnEmptyPage) {
+  FormBuilder form;
+  form.Add(6, DataField("A", "ZZ9"));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  for (const char* drawing : {"TextOut", "LineTo", "Rectangle", "Ellipse", "Polygon"})
+    EXPECT_TRUE(Only(lines, drawing).empty()) << drawing;
+  EXPECT_EQ(Only(lines, "EndDoc").size(), 1u);
+}
+
+TEST_F(TraceSession, StaticTextUsesTheSingleLineEngine) {
+  FormBuilder form;
+  // 10 points at 300 dpi: 10 * 125 * 1600 / 48 = 41666 thousandths: a 41-dot font.
+  form.Add(3, Rec(64).W(0, 2).W(1, 1440).W(2, 0).W(3, 2880).B(12, 10).B(16, 1).B(19, 1).B(20, 1)
+                  .S(28, "AB"));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  EXPECT_EQ(Only(lines, "TextOut"), (Lines{"TextOut 300 0 \"A\"", "TextOut 320 0 \"B\""}));
+  EXPECT_EQ(Only(lines, "SelectFont height=41").size(), 1u);
+}
+
+TEST_F(TraceSession, NumericFieldsFormatAndFail) {
+  FormBuilder form;
+  form.Add(6, DataField("AMOUNT", "Z9.99"), false);
+  Open(form);
+  EXPECT_EQ(FmPrintDataField("AMOUNT", "-0.00", S()), 0);
+  EXPECT_EQ(FmPrintDataField("AMOUNT", "123", S()), -4);
+  EXPECT_EQ(FmPrintDataField("AMOUNT", "", S()), 0);
+  EXPECT_EQ(FmPrintDataField("OTHER", "1", S()), -3);
+  EXPECT_EQ(Joined(Only(Close(), "TextOut")), " 0.00");
+}
+
+TEST_F(TraceSession, FramedFieldRestoresTheLineSetting) {
+  FormBuilder form;
+  form.Add(6, DataField("A", "X").B(20, 2), false);
+  Open(form);
+  ASSERT_EQ(FmSetLine(2, 10, S()), 0);
+  ASSERT_EQ(FmPrintDataField("A", "x", S()), 0);
+  ASSERT_EQ(FmPrintLine(0, 0, 100, 0, S()), 0);
+  const Lines lines = Close();
+  EXPECT_EQ(Only(lines, "LineTo").size(), 5u);
+  // Frame of 2 dots = 24 (0.01 mm) = 2 dots, then (2 * 300 + 299) / 300 = 2; the dotted
+  // pen comes back for the caller's line.
+  EXPECT_EQ(Only(lines, "SelectPen").back(), "SelectPen style=2 width=1 color=000000");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "SelectPen style=0 width=2 color=000000"), lines.end());
+}
+
+TEST_F(TraceSession, FlowFieldPrintsAtMostAThousandLines) {
+  FormBuilder form;
+  form.Add(6, DataField("NOTE", "", 1).W(5, 30000), false);
+  Open(form);
+  std::string text;
+  for (int i = 0; i < 1001; ++i) text += "A\r\n";
+  text.pop_back();
+  text.pop_back();
+  ASSERT_EQ(FmPrintDataField("NOTE", text.c_str(), S()), 0);
+  EXPECT_EQ(Only(Close(), "TextOut").size(), 1u + 1000u);  // the blank, then one per line
+}
+
+// Three columns in 100 twips = 176 (0.01 mm): columns start 0, 58 and 117 in, which are
+// 0, 13 and 27 dots at 600 dpi.
+TEST_F(TraceSession, ListFieldColumnsAtRunningSums) {
+  FormBuilder form;
+  form.Add(9, Rec(92).I16(0, 1).W(4, 100).W(5, 200).W(6, 3).W(7, 1).B(25, 10).B(32, 1).S(36, "X")
+                  .S(68, "LIST"), false);
+  Open(form, 600);
+  std::vector<uint8_t> cells(3 * 34, 0);
+  for (int i = 0; i < 3; ++i) {
+    cells[i * 34] = 1;
+    cells[i * 34 + 2] = static_cast<uint8_t>('1' + i);
+  }
+  EXPECT_EQ(FmPrintListField("LIST", cells.data(), S()), 0);
+  cells[34] = 2;  // "2" becomes "2\0", longer than its format: skipped, the others print
+  EXPECT_EQ(FmPrintListField("LIST", cells.data(), S()), -4);
+  EXPECT_EQ(FmPrintListField("NONE", cells.data(), S()), -3);
+  EXPECT_EQ(Only(Close(), "TextOut"),
+            (Lines{"TextOut 0 0 \"1\"", "TextOut 13 0 \"2\"", "TextOut 27 0 \"3\"",
+                   "TextOut 0 0 \"1\"", "TextOut 27 0 \"3\""}));
+}
+
+}  // namespace
+}  // namespace fmtest
