@@ -71,7 +71,7 @@ void Header(FormBuilder& f, const Sheet& s) {
   const int sealH = (s.bandTop - top - 150) / 6 / 10 * 10;
   const int sealW = sealH * 4;
   const int sealLeft = s.right - 4 * sealW;
-  const TextStyle seal{Face::kMincho, std::max(4, sealH * 55 / 3528), Align::kCentre};
+  const TextStyle seal{Face::kMincho, std::max(4, sealH * 70 / 3528), Align::kCentre};
   for (int n = 1; n <= 4; ++n) {
     const int l = sealLeft + (n - 1) * sealW;
     f.Field("NAME" + std::to_string(n), {l, top, l + sealW, top + sealH}, seal, kValueBytes, 0, true);
