@@ -54,7 +54,7 @@ Sheet Measure(int kind, std::string_view suffix) {
   s.headingRow = CharHeight(s.p.headingPoints) * 19 / 10;
   s.dataTop = s.HeadingTop(3);
   const int room = s.p.pageHeight - s.p.bottomMargin - s.dataTop;
-  s.row = std::min(room / (s.rows + 4), CharHeight(s.p.valuePoints) * 2);
+  s.row = std::min(room / (s.rows + 4), CharHeight(s.p.valuePoints) * 3);  // yearly rows stay rows
   s.bottom = s.RowTop(s.rows + 5);
   return s;
 }
