@@ -73,8 +73,13 @@ void Describe(tb::ClientState& s, tb::Host& host, const Demo& d) {
   s.gMaxPage = static_cast<std::int16_t>(d.pages);
 }
 
+// Removes the printed documents; with TB_KEEP_PRINTS set, the last one is kept there.
 void ClearPrinted(const Demo& d) {
-  for (const auto& e : fs::directory_iterator(d.out)) fs::remove(e.path());
+  const char* keep = std::getenv("TB_KEEP_PRINTS");
+  for (const auto& e : fs::directory_iterator(d.out)) {
+    if (keep) fs::copy_file(e.path(), fs::path(keep) / "report_print_bench.pdf", fs::copy_options::overwrite_existing);
+    fs::remove(e.path());
+  }
 }
 
 void BM_MonthOfDailyReports(benchmark::State& state) {
