@@ -1,5 +1,6 @@
 #include "client/printing/page_hooks.h"
 
+#include "client/printing/print_environment.h"
 #include "client/printing/print_job.h"
 #include "client/printing/range_print.h"
 
@@ -17,13 +18,17 @@ std::string DocGridView::PageTitle() const { return doc_.Controls()["lblPageTitl
 void InstallGridPrintHook() {
   SetGridPrintHook([](ClientState& s, Host& host, DocGrid& doc) {
     DocGridView view(doc);
+    const PrintedDocuments printed;
     PrintGridPage(s, host, view);
+    printed.Offer(host);
   });
 }
 
 RangePrinter RangePrintHook() {
   return [](ClientState& s, Host& host, const RangeLabels& l) {
+    const PrintedDocuments printed;
     RunRangePrint(s, host, {l.startYear, l.startMonth, l.startDay, l.endYear, l.endMonth, l.endDay});
+    printed.Offer(host);
   };
 }
 

@@ -24,7 +24,8 @@ class DocGridView : public GridPageView {
   DocGrid& doc_;
 };
 
-// Sets the grid page's print hook (once, at start-up, before any session runs).
+// Sets the grid page's print hook (once, at start-up, before any session runs). Both hooks
+// offer the host the PDF documents the job wrote when the default printer is a folder.
 void InstallGridPrintHook();
 
 // The range printer for DocMain::SetRangePrinter.

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "client/printing/page_hooks.h"
 #include "client/printing/print_job.h"
 #include "client/printing/print_test_share.h"
 #include "client/printing/range_print.h"
@@ -110,6 +111,14 @@ TEST_F(PrintToFolder, ThreeDaysGiveThreePdfDocumentsInDateOrder) {
   if (const char* keep = std::getenv("TB_KEEP_PRINTS")) fs::copy_file(pdfs[0], fs::path(keep) / "daily_a3.pdf", fs::copy_options::overwrite_existing);
   const std::string fonts = Shell("pdffonts '" + pdfs[0].string() + "'");
   EXPECT_NE(fonts.find("IPAMincho"), std::string::npos) << fonts;
+}
+
+TEST_F(PrintToFolder, RunInPrintModeOffersThePrintedDocumentsInDateOrder) {
+  fs::create_directories(out / "older");
+  ::tb::testing::WriteBytes(out / "_0000.pdf", "%PDF- an earlier document");
+  RangePrintHook()(s, host, {2026, 1, 31, 2026, 2, 2});
+  ASSERT_EQ(host.printedDocuments.size(), 3u);
+  for (std::size_t n = 0; n < 3; ++n) EXPECT_EQ(host.printedDocuments[n], Printed(".pdf")[n + 1]);
 }
 
 class TraceToFolder : public PrintToFolder {
