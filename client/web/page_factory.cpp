@@ -1,5 +1,7 @@
 #include "client/web/page_factory.h"
 
+#include "client/printing/page_hooks.h"
+
 // The page models come from client/selection and client/grid; a build without one of
 // them serves that page as missing.
 #if __has_include("client/selection/doc_main.h")
@@ -14,10 +16,16 @@
 namespace tb::web {
 
 PageFactory ReportPages() {
+  static const bool printHook = [] {  // the grid page's print button, set once
+    print::InstallGridPrintHook();
+    return true;
+  }();
+  (void)printHook;
   return [](std::string_view name, ClientState& s, Host& host) -> std::unique_ptr<Document> {
 #ifdef TB_WEB_HAVE_DOC_MAIN
     if (name == "docMain") {
       auto page = std::make_unique<DocMain>(s, host);
+      page->SetRangePrinter(print::RangePrintHook());  // Run in print mode
       page->Initialize();  // the page-initialised event arms the start-up timer
       return page;
     }
