@@ -318,6 +318,38 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
   }
 });
 
+test('Run in print mode prints each day of the range as its own PDF', { skip: !haveSeeder && 'no tbseed built' }, async () => {
+  const browser = await launch(tmp, { width: 1280, height: 900 });
+  const page = browser.context.pages()[0] || await browser.context.newPage();
+  try {
+    await page.goto(server.base + '/');
+    await started(page);
+    const before = new Set(fs.readdirSync(printed));
+    await page.click('#optPrint');
+    await page.waitForFunction(() => !document.getElementById('lblKara').classList.contains('hidden'));
+    // The 1st and the 2nd of this month (row 2 and row 3 start with today).
+    await tenkey(page, 'lblDay2', '1');
+    await page.waitForSelector('#frmTenkey', { state: 'detached' });
+    await tenkey(page, 'lblDay3', '2');
+    await page.waitForSelector('#frmTenkey', { state: 'detached' });
+    const download = page.waitForEvent('download');
+    await page.click('#cmdJikkou');
+    const last = await download;
+    assert.match(last.suggestedFilename(), /\.pdf$/);
+    const made = fs.readdirSync(printed).filter((f) => !before.has(f) && f.endsWith('.pdf')).sort();
+    assert.equal(made.length, 2, made.join(' '));
+    const t = today();
+    made.forEach((f, i) => {
+      const pdfText = execFileSync('pdftotext', [path.join(printed, f), '-'], { encoding: 'utf8' }).replace(/\s/g, '');
+      assert.ok(pdfText.includes(`${t.m}月${i + 1}日`), pdfText.slice(0, 200));
+    });
+    await page.waitForFunction(() => document.getElementById('StatusText').textContent === '');
+    await shot(page, 'report-8-range-printed');
+  } finally {
+    await browser.close();
+  }
+});
+
 test('two browsers at once keep their own state', { skip: !haveSeeder && 'no tbseed built' }, async () => {
   const a = await launch(tmp);
   const b = await launch(tmp);
