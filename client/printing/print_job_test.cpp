@@ -257,9 +257,13 @@ TEST_F(PrintJob, MonthlyRangeAcrossTheYearEndHasTheDaysOfEachMonth) {
 
 TEST_F(PrintJob, RangeRefusals) {
   RunRangePrint(s, host, {2026, 3, 8, 2026, 3, 7});
+  s.gReportKind = 2;  // the disabled day labels count too
+  RunRangePrint(s, host, {2026, 3, 20, 2026, 3, 5});
+  RunRangePrint(s, host, {2026, 2, 30, 2026, 3, 5});  // no such day: no range either
   host.hasPrinter = false;
   RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
-  EXPECT_THAT(host.MessageTexts(), ElementsAre(std::string(msg::kBadPrintRange), std::string(msg::kNoPrinter)));
+  const std::string bad(msg::kBadPrintRange);
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad, std::string(msg::kNoPrinter)));
   EXPECT_TRUE(fake.Lines().empty());
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
 }
