@@ -255,10 +255,22 @@ TEST_F(PrintJob, MonthlyRangeAcrossTheYearEndHasTheDaysOfEachMonth) {
                           "FmPrintDataField \"M_MIDASHI\" \"2027年 1月\"", "FmPrintDataField \"M_MIDASHI\" \"2027年 2月\""));
 }
 
+TEST_F(PrintJob, MonthlyRangeWithADisabledDayTheMonthLacksStartsOnTheMonthsLastDay) {
+  s.gReportKind = 2;
+  s.gDataTable = "D_MDAT";
+  s.gItemSql = sql::ItemQuery(2);
+  share.AddPage(2, 1, "");
+  RunRangePrint(s, host, {2026, 2, 31, 2026, 3, 31});
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"M_MIDASHI\""),
+              ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年 2月\"", "FmPrintDataField \"M_MIDASHI\" \"2026年 3月\""));
+}
+
 TEST_F(PrintJob, RangeRefusals) {
   RunRangePrint(s, host, {2026, 3, 8, 2026, 3, 7});
   s.gReportKind = 2;  // the disabled day labels count too
   RunRangePrint(s, host, {2026, 3, 20, 2026, 3, 5});
+  s.gReportKind = 1;
   RunRangePrint(s, host, {2026, 2, 30, 2026, 3, 5});  // no such day: no range either
   host.hasPrinter = false;
   RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
