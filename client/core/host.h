@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +58,9 @@ class Host {
   [[nodiscard]] virtual LocalTime Now() = 0;
   // True when at least one printer is installed.
   [[nodiscard]] virtual bool HasPrinter() = 0;
+  // A document a print job wrote into a folder (the default printer's port): the host may
+  // offer it to the user (the web host as a download). By default nothing happens.
+  virtual void OfferPrintedDocument(const std::filesystem::path& file) { (void)file; }
 };
 
 }  // namespace tb

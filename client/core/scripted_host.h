@@ -47,6 +47,7 @@ class ScriptedHost : public Host {
   int doEventsCount = 0;
   std::vector<SaveDialogRequest> saveRequests;
   std::vector<std::string> modalDialogs;  // names of dialogs shown
+  std::vector<std::filesystem::path> printedDocuments;  // offered by print jobs
 
   // --- Host ---
   MsgBoxResult MsgBox(std::string_view text, MsgBoxButtons buttons, std::string_view caption,
@@ -88,6 +89,7 @@ class ScriptedHost : public Host {
   }
   LocalTime Now() override { return now; }
   bool HasPrinter() override { return hasPrinter; }
+  void OfferPrintedDocument(const std::filesystem::path& file) override { printedDocuments.push_back(file); }
 
   // Texts of the message boxes shown so far.
   [[nodiscard]] std::vector<std::string> MessageTexts() const {

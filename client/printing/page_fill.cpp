@@ -131,6 +131,16 @@ void PageFiller::ItemsFromDatabase() {
   slots_.fill({});
   db::Recordset items;
   if (!OpenKanriQuery(s_, host_, s_.gPageSql, items)) return;
+  try {
+    ItemRows(items);
+  } catch (...) {
+    CloseKanriQuery(s_, items);  // a database error ends the job: the layout query goes too
+    throw;
+  }
+  CloseKanriQuery(s_, items);
+}
+
+void PageFiller::ItemRows(db::Recordset& items) {
   for (; !items.Eof(); items.MoveNext()) {
     host_.DoEvents();
     const auto itemNo = ParseInt16(items.Field("項目NO").value_or(""));
@@ -149,7 +159,6 @@ void PageFiller::ItemsFromDatabase() {
     ItemValues(i, f);
     Summaries(i, f);
   }
-  CloseKanriQuery(s_, items);
 }
 
 void PageFiller::ItemsFromGrid(GridPageView& grid) {

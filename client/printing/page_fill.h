@@ -64,6 +64,7 @@ class PageFiller {
   void Field(std::string_view name, std::string_view utf8Value);
   void FieldRect(std::string_view name);  // a failed look-up keeps the previous rectangle
   void MarkedText(int item, int row, std::string_view text, Colour colour);
+  void ItemRows(db::Recordset& items);  // one item a row of the page query
   void ItemValues(int item, const struct ItemFormat& f);
   void Summaries(int item, const struct ItemFormat& f);
   std::int32_t* S() { return s_.gPrintSession.data(); }

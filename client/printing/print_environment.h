@@ -5,8 +5,14 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+
+namespace tb {
+class Host;
+}
 
 namespace tb::print {
 
@@ -21,5 +27,21 @@ void WriteDefaultDevice(std::string_view device);
 
 // True when the printer registry names at least one printer.
 [[nodiscard]] bool HasInstalledPrinter();
+
+// The folder the default printer writes its documents into, when its port is a folder
+// (not a print queue); nullopt otherwise.
+[[nodiscard]] std::optional<std::filesystem::path> DefaultPrinterFolder();
+
+// The documents a job writes into the default printer's folder: taken before the job,
+// Offer() hands every PDF that appeared since to the host, in name (creation) order.
+class PrintedDocuments {
+ public:
+  PrintedDocuments();
+  void Offer(Host& host) const;
+
+ private:
+  std::optional<std::filesystem::path> folder_;
+  std::set<std::filesystem::path> before_;
+};
 
 }  // namespace tb::print

@@ -1,5 +1,6 @@
 #include "client/printing/range_print.h"
 
+#include <algorithm>
 #include <string>
 
 #include "client/core/formatting.h"
@@ -18,7 +19,11 @@ using std::chrono::year;
 using std::chrono::year_month_day;
 using std::chrono::years;
 
-year_month_day Ymd(int y, int m, int d) {
+// The date of a row of labels. For monthly and yearly reports the day label is disabled
+// and may still hold a day the chosen month lacks (31 after switching to February): it
+// is taken as the month's last day rather than refusing a range the user cannot correct.
+year_month_day Ymd(int kind, int y, int m, int d) {
+  if (kind != 1 && m >= 1 && m <= 12 && y >= 1 && d > 28) d = std::min(d, DaysInMonth(y, m));
   return year_month_day{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
 }
 
@@ -48,9 +53,9 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
     host.MsgBox(msg::kNoPrinter, MsgBoxButtons::kOk, msg::kCaptionConfirm);
     return;
   }
-  const auto start = Ymd(r.startYear, r.startMonth, r.startDay);
-  const auto end = Ymd(r.endYear, r.endMonth, r.endDay);
-  // A date that does not exist (2/30) cannot bound a range either.
+  const auto start = Ymd(s.gReportKind, r.startYear, r.startMonth, r.startDay);
+  const auto end = Ymd(s.gReportKind, r.endYear, r.endMonth, r.endDay);
+  // A daily date that does not exist (2/30) cannot bound a range either.
   if (!start.ok() || !end.ok() || start > end) {
     Finish(host);
     host.MsgBox(msg::kBadPrintRange, MsgBoxButtons::kOk, msg::kCaptionConfirm);

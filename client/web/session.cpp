@@ -514,6 +514,8 @@ LocalTime Session::Now() {
 
 bool Session::HasPrinter() { return config_.hasPrinter ? config_.hasPrinter() : false; }
 
+void Session::OfferPrintedDocument(const std::filesystem::path& file) { savedFiles_.push_back(file); }
+
 // ---------------------------------------------------------------- helpers
 
 std::optional<std::string> SafeFileName(std::string_view name, std::string_view defaultExt) {

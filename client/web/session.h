@@ -114,6 +114,8 @@ class Session final : public Host {
   void DoEvents() override;
   LocalTime Now() override;
   bool HasPrinter() override;
+  // A PDF a print job wrote into the default printer's folder: offered as a download.
+  void OfferPrintedDocument(const std::filesystem::path& file) override;
 
  private:
   enum class Nest { kTop, kModal, kBlocked };

@@ -290,7 +290,8 @@ void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Respon
   res.set_header("Content-Disposition", "attachment; filename=\"" + AsciiFallbackName(name) +
                                             "\"; filename*=UTF-8''" + PercentEncode(name));
   res.set_header("Cache-Control", "no-store");
-  res.set_content(body.str(), "text/csv");
+  // Printed documents are PDF; everything else offered is a CSV export.
+  res.set_content(body.str(), path->extension() == ".pdf" ? "application/pdf" : "text/csv");
 }
 
 void WebServer::Impl::Sweep() {

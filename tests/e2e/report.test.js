@@ -9,13 +9,14 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { startServer, launch, shot, binDir } = require('./harness');
+const { startServer, launch, shot, binDir, artifacts } = require('./harness');
 
 const TZ = 'Asia/Tokyo';
 let server;
 let tmp;
 let share;
 let client;
+let printed;
 
 function seed() {
   if (process.env.TB_E2E_SHARE) {  // a prepared share, copied (for working on the tests)
@@ -33,8 +34,16 @@ before(async () => {
   share = path.join(tmp, 'share');
   client = path.join(tmp, 'client');
   seed();
+  // The default printer writes PDF documents into a folder.
+  printed = path.join(tmp, 'printed');
+  const windir = path.join(tmp, 'windir');
+  fs.mkdirSync(printed);
+  fs.mkdirSync(windir);
+  fs.writeFileSync(path.join(windir, 'printers.ini'),
+    `[E2E PDF]\r\nDriver=fmdraw\r\nPort=${printed}\r\nFormat=pdf\r\nDpi=300\r\n`);
+  fs.writeFileSync(path.join(windir, 'win.ini'), `[windows]\r\ndevice=E2E PDF,fmdraw,${printed}\r\n`);
   server = await startServer('tbclient', ['--share-root', share, '--client-dir', client,
-    '--cache-dir', path.join(tmp, 'cache')], { TZ });
+    '--cache-dir', path.join(tmp, 'cache')], { TZ, FMDRAW_WINDIR: windir });
 });
 
 after(async () => {
@@ -267,6 +276,34 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
     assert.equal(cells.length, 24 + 8);
     assert.deepEqual(fs.readFileSync(saved), encodeCp932(expected));
 
+    // The page print: asked, printed to the folder printer, offered as a PDF download. The
+    // first page has values.
+    while ((await text(page, '#lblPage')).split('/')[0] !== '1') {
+      const before = await text(page, '#lblPage');
+      await page.click('#cmdZenPage');
+      await page.waitForFunction((w) => document.getElementById('lblPage').textContent !== w, before);
+      await loaded(page);
+    }
+    const shown = await gridTexts(page);
+    const value = shown.slice(4).flat().find((c) => /^[0-9][0-9,.]*$/.test(c));
+    assert.ok(value, 'the first page shows values');
+    await page.click('#cmdPrint');
+    await page.waitForSelector('#MsgBox #MsgBoxYes');
+    assert.equal(await text(page, '#MsgBoxText'), 'このページを印刷しますか？');
+    const pdf = page.waitForEvent('download');
+    await page.click('#MsgBoxYes');
+    const pdfFile = await pdf;
+    assert.match(pdfFile.suggestedFilename(), /\.pdf$/);
+    const pdfPath = path.join(tmp, 'page.pdf');
+    await pdfFile.saveAs(pdfPath);
+    const pdfText = execFileSync('pdftotext', [pdfPath, '-'], { encoding: 'utf8' }).replace(/\s/g, '');
+    assert.ok(pdfText.includes((await text(page, '#lblPageTitle')).replace(/\s/g, '')), pdfText);
+    assert.ok(pdfText.includes(value), `${value} in ${pdfText}`);
+    execFileSync('pdftoppm', ['-png', '-r', '60', '-singlefile', pdfPath, path.join(tmp, 'page')]);
+    fs.mkdirSync(artifacts, { recursive: true });
+    fs.copyFileSync(path.join(tmp, 'page.png'), path.join(artifacts, 'report-7-printed-page.png'));
+    await loaded(page);
+
     // Back to the selection page: its start-up runs again.
     await page.click('#cmdEnd');
     await page.waitForURL(/\/docMain\.vbd$/);
@@ -276,6 +313,38 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
   } catch (e) {
     await shot(page, 'report-failure');
     throw e;
+  } finally {
+    await browser.close();
+  }
+});
+
+test('Run in print mode prints each day of the range as its own PDF', { skip: !haveSeeder && 'no tbseed built' }, async () => {
+  const browser = await launch(tmp, { width: 1280, height: 900 });
+  const page = browser.context.pages()[0] || await browser.context.newPage();
+  try {
+    await page.goto(server.base + '/');
+    await started(page);
+    const before = new Set(fs.readdirSync(printed));
+    await page.click('#optPrint');
+    await page.waitForFunction(() => !document.getElementById('lblKara').classList.contains('hidden'));
+    // The 1st and the 2nd of this month (row 2 and row 3 start with today).
+    await tenkey(page, 'lblDay2', '1');
+    await page.waitForSelector('#frmTenkey', { state: 'detached' });
+    await tenkey(page, 'lblDay3', '2');
+    await page.waitForSelector('#frmTenkey', { state: 'detached' });
+    const download = page.waitForEvent('download');
+    await page.click('#cmdJikkou');
+    const last = await download;
+    assert.match(last.suggestedFilename(), /\.pdf$/);
+    const made = fs.readdirSync(printed).filter((f) => !before.has(f) && f.endsWith('.pdf')).sort();
+    assert.equal(made.length, 2, made.join(' '));
+    const t = today();
+    made.forEach((f, i) => {
+      const pdfText = execFileSync('pdftotext', [path.join(printed, f), '-'], { encoding: 'utf8' }).replace(/\s/g, '');
+      assert.ok(pdfText.includes(`${t.m}月${i + 1}日`), pdfText.slice(0, 200));
+    });
+    await page.waitForFunction(() => document.getElementById('StatusText').textContent === '');
+    await shot(page, 'report-8-range-printed');
   } finally {
     await browser.close();
   }

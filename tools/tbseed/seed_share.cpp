@@ -1,10 +1,12 @@
-// The seeder's order of work: folders, the two settings files, the two databases.
+// The seeder's order of work: folders, the two databases, the report forms, the two
+// settings files.
 #include "tools/tbseed/seed_share.h"
 
 #include <fstream>
 #include <stdexcept>
 
 #include "platform/codepage.h"
+#include "tools/reportforms/report_form.h"
 
 namespace tbseed {
 namespace {
@@ -64,6 +66,7 @@ SeedSummary SeedShare(const SeedOptions& options) {
   summary.plant = BuildPlant(options.tags);
   WriteLayoutDatabase(dbDir / "Vurodor.mdb", summary.plant);
   WriteDataDatabase(dbDir / "RIVove.mdb", options, summary);
+  reportforms::WriteReportForms(options.shareRoot / "TB_Format");
   // The settings last: a share with settings is a finished share.
   WriteCp932File(options.clientDir / "TBWeb.ini", ClientSettings());
   WriteCp932File(options.shareRoot / "Vurodor.ini", ReportSettings(options));

@@ -1,0 +1,284 @@
+// The print jobs through a recording stand-in of the form library: the exact calls and
+// arguments of a page, the job frame (paper, form file, failures) and the range loop.
+#include "client/printing/print_job.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "client/core/messages.h"
+#include "client/printing/print_test_share.h"
+#include "client/printing/range_print.h"
+#include "platform/profile.h"
+
+namespace tb::print {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testing::FakeLibrary;
+using testing::PrintShare;
+
+std::chrono::year_month_day Day(int y, unsigned m, unsigned d) {
+  return std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d};
+}
+
+class PrintJob : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    windir = share.Root() / "windir";
+    std::filesystem::create_directories(windir);
+    setenv("FMDRAW_WINDIR", windir.c_str(), 1);
+    ASSERT_TRUE(platform::WriteProfileStringUtf8(windir / "win.ini", "windows", "device", "Office,fmdraw,/out"));
+    share.Describe(s, TB_FAKE_FMDRAW);
+    for (int i = 1; i <= 15; ++i) fake.SetField("M_KOMOKU" + std::to_string(i), Left(i), 4300, Left(i) + 2500, 4900);
+    host.now = LocalTime{std::chrono::sys_days{Day(2026, 3, 9)}.time_since_epoch()};
+  }
+  static int Left(int item) { return 2195 + (item - 1) * 2500; }
+
+  PrintShare share;
+  std::filesystem::path windir;
+  ClientState s;
+  ScriptedHost host;
+  FakeLibrary fake;
+};
+
+TEST_F(PrintJob, OnePageOfARangePrintCallsTheLibraryInThisOrder) {
+  share.AddItem(1, 1, 1, 101, "取水", "取水量", "1号", "m3/h", "0.0");
+  share.AddPage(1, 1, "取水設備");
+  share.AddValues("D_DDAT", "2026/3/7", 101, {"10", "30", "5"}, {"45", "15", "30", "5"});
+  s.gColumnCount = 3;
+  s.gInkanCount = 1;
+  s.gInkanName1 = "場長";
+  s.gKetaFlg = 1;
+  // A seal title 100 high at top 1000: box from 1000 to 1600, line at 1100.
+  fake.SetField("NAME1", 30000, 1000, 31800, 1100);
+  fake.SetField("DATA1_2", 2295, 6200, 4595, 6440);
+  fake.SetField("DATA1_3", 2295, 7000, 4595, 7240);
+
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+
+  const auto lines = fake.Lines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "FmSetPrinterDriver 0x40000203 2 8 0 0 0 0 256 0 0 0 0 0");
+  EXPECT_EQ(lines[1], "FmInit 0 0 1 100 0 0 0 0 0 0 \"" + (share.Share() / "TB_Format" / "DFmt_A3.fed").string() + "\" \"\"");
+  const std::vector<std::string> page(lines.begin() + 2, lines.end());
+  EXPECT_THAT(page, ElementsAreArray<std::string>({
+      "FmPrintForm \"\"",
+      "FmSetLong 5 1",
+      "FmPrintDataField \"B_MIDASHI\" \"取水設備\"",
+      "FmPrintDataField \"M_MIDASHI\" \"2026年 3月 7日 土曜日\"",
+      "FmPrintDataField \"PAGE\" \"1/1\"",
+      "FmSetLong 10 0", "FmSetLine 0 10", "FmSetPattern 1",
+      "FmPrintDataField \"NAME1\" \"場長\"",
+      "FmPrintBox 30000 1000 31800 1600 0",
+      "FmPrintLine 30000 1100 31800 1100",
+      "FmPrintDataField \"LABEL1\" \"01:00\"",
+      "FmPrintDataField \"LABEL2\" \"02:00\"",
+      "FmPrintDataField \"LABEL3\" \"03:00\"",
+      "FmPrintDataField \"M_KOMOKU1\" \"取水量\"",
+      "FmPrintDataField \"S_KOMOKU1\" \"1号\"",
+      "FmPrintDataField \"TANI1\" \"m3/h\"",
+      "FmPrintDataField \"DATA1_1\" \"10.0\"",
+      "FmSetLong 10 255", "FmSetFont 425 425 1 0 0", "FmPrintText 2295 6200 2300 1 2 \"30.0\"",
+      "FmSetLong 10 16711680", "FmSetFont 425 425 1 0 0", "FmPrintText 2295 7000 2300 1 2 \"5.0\"",
+      "FmPrintDataField \"TOTAL_1\" \"45.0\"",
+      "FmPrintDataField \"AVE_1\" \"15.0\"",
+      "FmPrintDataField \"MAX_1\" \"30.0\"",
+      "FmPrintDataField \"MIN_1\" \"5.0\"",
+      // One group of one item, then fourteen empty slots: the last group gets no text.
+      "FmSetLong 10 0", "FmSetLine 0 20", "FmPrintLine 4695 3710 4695 4300",
+      "FmSetFont 425 425 1 0 0", "FmPrintText 2195 3780 2500 1 3 \"取水\"",
+      "FmSetLong 10 0", "FmSetFont 425 425 1 0 0",
+      "FmPrintOut",
+      "FmTerm"}));
+  EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
+  EXPECT_EQ(host.doEventsCount, 2);  // once for the page, once for the item row
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(platform::ReadProfileStringUtf8(windir / "win.ini", "windows", "device", "", 128), "Office,fmdraw,/out");
+}
+
+TEST_F(PrintJob, ConstantRowIsDrawnRedThenBlackAndAValueEqualToMaxAndMinIsRed) {
+  share.AddItem(1, 1, 1, 101, "A", "定数", "", "m", "");
+  share.AddItem(1, 1, 2, 102, "A", "一点", "", "m", "");
+  share.AddPage(1, 1, "");
+  share.AddValues("D_DDAT", "2026/3/7", 101, {"7", "", "7"}, {"14", "7", "7", "7"});
+  share.AddValues("D_DDAT", "2026/3/7", 102, {"", "3"}, {"3", "3", "3", "3"});
+  s.gColumnCount = 3;
+  for (const char* f : {"DATA1_1", "DATA1_3", "DATA2_2"}) fake.SetField(f, 100, 200, 300, 240);
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+  // Item 1: both values red, then both again in black; item 2: its one value red, then black.
+  const std::string seven = "FmPrintText 100 200 200 1 2 \"7\"", three = "FmPrintText 100 200 200 1 2 \"3\"";
+  EXPECT_THAT(fake.Lines("FmPrintText 100"), ElementsAre(seven, seven, seven, seven, three, three));
+  EXPECT_THAT(fake.Lines("FmSetLong 10 "), ElementsAre("FmSetLong 10 0", "FmSetLong 10 255", "FmSetLong 10 255",
+                                                       "FmSetLong 10 0", "FmSetLong 10 0", "FmSetLong 10 255",
+                                                       "FmSetLong 10 0", "FmSetLong 10 0", "FmSetLong 10 0"));
+  EXPECT_TRUE(fake.Lines("FmPrintDataField \"DATA").empty());
+}
+
+struct ValueCase {
+  int index;
+  std::string digits;
+  int displayType;
+  int keta;
+  std::string stored, storedTotal;
+  std::optional<std::string> printed, printedTotal;  // nullopt = no call
+};
+
+TEST_F(PrintJob, ValueTextsOfTimeItemsAndDigitGrouping) {
+  const ValueCase cases[] = {
+      {0, "", 6, 1, "90", "*", "1:30", std::nullopt},       // minutes as h:mm; a "*" total prints nothing
+      {1, "", 6, 0, "*", "150", "*", "2:30"},     // a "*" value prints as it is
+      {2, "0.0", 0, 0, "1234.56", "1234.56", "1234.56", "1234.56"},  // as stored
+      {3, "0.0", 0, 1, "1234.56", "1234.56", "1,234.6", "1,234.6"},
+      {4, "", 0, 1, "0", "1234", "", "1,234"},    // "#,##" prints 0 as the empty text
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.index);
+    PrintShare fresh;
+    fresh.AddItem(1, 1, 1, 7, "", "x", "", "", c.digits, c.displayType);
+    fresh.AddPage(1, 1, "");
+    // Two values so that the first is neither the maximum nor the minimum.
+    fresh.AddValues("D_DDAT", "2026/3/7", 7, {c.stored, "-1", "99999"}, {c.storedTotal, "", "", ""});
+    ClientState st;
+    fresh.Describe(st, TB_FAKE_FMDRAW);
+    st.gColumnCount = 3;
+    st.gKetaFlg = static_cast<std::int16_t>(c.keta);
+    FakeLibrary f;
+    PrintReportPeriod(st, host, Day(2026, 3, 7));
+    const auto data = f.Lines("FmPrintDataField \"DATA1_1\"");
+    if (!c.printed) EXPECT_TRUE(data.empty());
+    else EXPECT_THAT(data, ElementsAre("FmPrintDataField \"DATA1_1\" \"" + *c.printed + "\""));
+    const auto total = f.Lines("FmPrintDataField \"TOTAL_1\"");
+    if (!c.printedTotal) EXPECT_TRUE(total.empty());
+    else EXPECT_THAT(total, ElementsAre("FmPrintDataField \"TOTAL_1\" \"" + *c.printedTotal + "\""));
+  }
+}
+
+TEST_F(PrintJob, PagesNotListedAreSkippedAndEachPageHasItsNumber) {
+  s.gMaxPage = 3;
+  share.AddPage(1, 1, "一");
+  share.AddPage(1, 3, "三");
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+  EXPECT_EQ(fake.Lines("FmPrintForm").size(), 2u);
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"PAGE\""),
+              ElementsAre("FmPrintDataField \"PAGE\" \"1/3\"", "FmPrintDataField \"PAGE\" \"3/3\""));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"B_MIDASHI\""),
+              ElementsAre("FmPrintDataField \"B_MIDASHI\" \"一\"", "FmPrintDataField \"B_MIDASHI\" \"三\""));
+}
+
+TEST_F(PrintJob, NoPagesOpensAndClosesTheSessionOnly) {
+  s.gMaxPage = 0;
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+  const auto lines = fake.Lines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "FmTerm");
+}
+
+TEST_F(PrintJob, FailuresToOpenTheSession) {
+  struct Case {
+    std::string size;
+    int initResult;
+    std::string message;
+    bool driverCall;
+  };
+  const Case cases[] = {
+      {"A3", -3, std::string(msg::kFormFileMissing), true},
+      {"a4", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},  // unknown size: empty form name
+      {"B5", -7, std::string(msg::kPrinterErrorPrefix) + "-7", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    FakeLibrary f;
+    for (int i = 1; i <= 15; ++i) f.SetField("M_KOMOKU" + std::to_string(i), Left(i), 4300, Left(i) + 2500, 4900);
+    f.SetInitResult(c.initResult);
+    s.gPaperSize = c.size;
+    host.messages.clear();
+    PrintReportPeriod(s, host, Day(2026, 3, 7));
+    EXPECT_THAT(host.MessageTexts(), ElementsAre(c.message));
+    EXPECT_EQ(f.Lines("FmSetPrinterDriver").size(), c.driverCall ? 1u : 0u);
+    EXPECT_TRUE(f.Lines("FmPrintForm").empty());
+    EXPECT_EQ(f.Lines().back(), "FmTerm");
+    EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
+  }
+}
+
+TEST_F(PrintJob, ADatabaseErrorEndsTheJobWithTheSessionClosed) {
+  s.gDataTable = "NO_SUCH_TABLE";
+  EXPECT_ANY_THROW(PrintReportPeriod(s, host, Day(2026, 3, 7)));
+  EXPECT_EQ(fake.Lines().back(), "FmTerm");
+  EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
+  EXPECT_FALSE(s.gDataRs.IsOpen());
+}
+
+TEST_F(PrintJob, ThreeDaysAreThreeJobsInDateOrderAndAFailedJobDoesNotStopTheRange) {
+  share.AddPage(1, 1, "");
+  RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"M_MIDASHI\""),
+              ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年 1月 31日 土曜日\"",
+                          "FmPrintDataField \"M_MIDASHI\" \"2026年 2月 1日 日曜日\"",
+                          "FmPrintDataField \"M_MIDASHI\" \"2026年 2月 2日 月曜日\""));
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 3u);
+  EXPECT_EQ(s.gDateKey, "2026/2/2");
+  EXPECT_FALSE(s.gDataCn);
+  EXPECT_EQ(host.statusText, "");
+  EXPECT_EQ(host.statusTexts.front(), msg::kStatusPrinting);
+  EXPECT_EQ(host.statusTexts[1], std::string(msg::kStatusPrinting) + " 1/3");
+
+  FakeLibrary again;
+  again.SetInitResult(-3);
+  host.messages.clear();
+  RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});
+  EXPECT_EQ(host.messages.size(), 3u);  // each job shows the missing form once
+  EXPECT_EQ(again.Lines("FmInit").size(), 3u);
+}
+
+TEST_F(PrintJob, MonthlyRangeAcrossTheYearEndHasTheDaysOfEachMonth) {
+  s.gReportKind = 2;
+  s.gDataTable = "D_MDAT";
+  s.gItemSql = sql::ItemQuery(2);
+  share.AddPage(2, 1, "");
+  RunRangePrint(s, host, {2026, 11, 15, 2027, 2, 1});
+  std::vector<int> rows;
+  int labels = 0;
+  for (const auto& l : fake.Lines()) {
+    if (l.rfind("FmPrintDataField \"LABEL", 0) == 0) ++labels;
+    if (l == "FmTerm") rows.push_back(std::exchange(labels, 0));
+  }
+  EXPECT_THAT(rows, ElementsAre(30, 31, 31, 28));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"M_MIDASHI\""),
+              ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年 11月\"", "FmPrintDataField \"M_MIDASHI\" \"2026年 12月\"",
+                          "FmPrintDataField \"M_MIDASHI\" \"2027年 1月\"", "FmPrintDataField \"M_MIDASHI\" \"2027年 2月\""));
+}
+
+TEST_F(PrintJob, MonthlyRangeWithADisabledDayTheMonthLacksStartsOnTheMonthsLastDay) {
+  s.gReportKind = 2;
+  s.gDataTable = "D_MDAT";
+  s.gItemSql = sql::ItemQuery(2);
+  share.AddPage(2, 1, "");
+  RunRangePrint(s, host, {2026, 2, 31, 2026, 3, 31});
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"M_MIDASHI\""),
+              ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年 2月\"", "FmPrintDataField \"M_MIDASHI\" \"2026年 3月\""));
+}
+
+TEST_F(PrintJob, RangeRefusals) {
+  RunRangePrint(s, host, {2026, 3, 8, 2026, 3, 7});
+  s.gReportKind = 2;  // the disabled day labels count too
+  RunRangePrint(s, host, {2026, 3, 20, 2026, 3, 5});
+  s.gReportKind = 1;
+  RunRangePrint(s, host, {2026, 2, 30, 2026, 3, 5});  // no such day: no range either
+  host.hasPrinter = false;
+  RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
+  const std::string bad(msg::kBadPrintRange);
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad, std::string(msg::kNoPrinter)));
+  EXPECT_TRUE(fake.Lines().empty());
+  EXPECT_EQ(host.pointer, MousePointer::kDefault);
+}
+
+}  // namespace
+}  // namespace tb::print
