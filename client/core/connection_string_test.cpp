@@ -31,11 +31,5 @@ TEST(ConnectionStringTest, ProviderKindsIgnoreCase) {
   }
 }
 
-TEST(ConnectionStringTest, FirstKeyWinsAndMissingKeyIsNullopt) {
-  EXPECT_EQ(ConnectionStringValue("A=1;a=2", "A"), "1");
-  EXPECT_EQ(ConnectionStringValue("A=1", "B"), std::nullopt);
-  EXPECT_EQ(ConnectionStringValue("Password=a=b", "password"), "a=b");
-}
-
 }  // namespace
 }  // namespace tb::db

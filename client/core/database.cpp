@@ -24,6 +24,7 @@ bool HasSqliteHeader(const std::filesystem::path& file) {
 // A Jet data source is a share path; it never reaches outside the share root.
 std::filesystem::path ResolveDataSource(const std::string& dataSource,
                                         const ConnectionContext& context) {
+  if (context.shareRoot.empty()) throw DbError("no share folder is configured");
   auto path = platform::ResolveSharePath(dataSource, context.shareRoot);
   if (!path) throw DbError("not a path on the share: " + dataSource);
   std::error_code ec;

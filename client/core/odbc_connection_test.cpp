@@ -42,12 +42,6 @@ TEST(OdbcPlanTest, TimeoutsAreAlwaysSet) {
             "ClientCharset={UTF-8};");
 }
 
-TEST(OdbcPlanTest, BracesAreDoubledOnlyWhenClosing) {
-  EXPECT_EQ(OdbcBraced(""), "{}");
-  EXPECT_EQ(OdbcBraced("}}"), "{}}}}}");
-  EXPECT_EQ(OdbcBraced("{a}"), "{{a}}}");
-}
-
 // A loopback server that accepts connections and never answers.
 class SilentServer {
  public:

@@ -75,11 +75,16 @@ void ReadReportSettings(ClientState& s, const SettingsFile& ini) {
 
 void ReadSettings(ClientState& s, Host& host) {
   try {
-    // The client's own file: its name may be written in any letter case.
-    SettingsFile client(platform::FindEntryIgnoringCase(s.env.clientDir, "TBWeb.ini"));
+    // The client's own file: its name may be written in any letter case. Without a
+    // configured folder the files read as missing (never from the working directory).
+    SettingsFile client(s.env.clientDir.empty()
+                            ? std::nullopt
+                            : platform::FindEntryIgnoringCase(s.env.clientDir, "TBWeb.ini"));
     ReadClientSettings(s, client);
     SettingsFile report(
-        platform::ResolveSharePath(s.gServerFolder + "\\Vurodor.ini", s.env.shareRoot));
+        s.env.shareRoot.empty()
+            ? std::nullopt
+            : platform::ResolveSharePath(s.gServerFolder + "\\Vurodor.ini", s.env.shareRoot));
     ReadReportSettings(s, report);
   } catch (...) {
     host.MsgBox(msg::kServerUnknown, MsgBoxButtons::kOk, msg::kCaptionConfirm);
