@@ -66,6 +66,25 @@ TEST_F(TraceSession, RoundedCornerIsCutToTheBox) {
   EXPECT_EQ(Only(Close(), "RoundRect"), Lines{"RoundRect 0 0 151 76 140 76"});
 }
 
+TEST_F(TraceSession, PassBrushesFollowThePattern) {
+  FormBuilder form;
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 0).I32(24, 0x0000FF));
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 5).I32(24, 0x0000FF));
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 11).I32(24, 0x0000FF).I32(28, 0x00FF00));
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 1).W(10, 0));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  // The pass's default brush, then one per box; the bitmap brush paints in the text and
+  // background colours, the frameless box without outline.
+  EXPECT_EQ(Only(lines, "SelectBrush"),
+            (Lines{"SelectBrush solid color=000000", "SelectBrush solid color=000000",
+                   "SelectBrush solid color=0000FF", "SelectBrush hatch=3 color=0000FF",
+                   "SelectBrush pattern=FFFFFFFFFFFFFFFF color=000000 background=00FF00",
+                   "SelectBrush hollow", "SelectBrush solid color=000000"}));
+  EXPECT_EQ(Only(lines, "SelectPen style=5").size(), 1u);
+}
+
 TEST_F(TraceSession, UnusedEntriesAndUnknownKindsAreSkipped) {
   FormBuilder form;
   form.Add(2, Box(0, 0, 100, 100, 0), false);

@@ -131,10 +131,12 @@ class FormPass {
     return dev_.State().pen == pen || dev_.SelectPen(pen);
   }
 
+  // Patterns 0 to 7 take the shape's colour. The bitmap brushes 8 to 13 are made once
+  // for the pass and, like monochrome pattern brushes, paint their 0 bits in the
+  // device's text colour and their 1 bits in its background colour at drawing time.
   bool Brush(const ShapeStyle& s) {
     device::Brush brush;
     brush.color = Ink(s.colour);
-    brush.background = area_.IsColor() ? s.background : device::kWhite;
     if (s.pattern == 1 || s.pattern < 0 || s.pattern > 13) {
       brush = device::Brush{device::BrushKind::kHollow};
     } else if (s.pattern >= 2 && s.pattern <= 7) {
@@ -143,6 +145,8 @@ class FormPass {
     } else if (s.pattern >= 8) {
       brush.kind = device::BrushKind::kPattern;
       brush.bits = kPatternBits[static_cast<std::size_t>(s.pattern - 8)];
+      brush.color = Ink(dev_.State().textColor);
+      brush.background = area_.IsColor() ? dev_.State().bkColor : device::kWhite;
     }
     return dev_.State().brush == brush || dev_.SelectBrush(brush);
   }
