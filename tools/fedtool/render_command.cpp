@@ -129,7 +129,9 @@ int FillValues(const RenderArgs& a, int32_t* session) {
     int rc = 0;
     if (value.is_array()) {
       const auto shape = ListFieldShape(a.form, name);
-      if (!shape) rc = -3;
+      // The buffer must cover every cell the form declares; a form declaring more than a
+      // million cells is refused rather than allocated.
+      if (!shape || static_cast<long long>(shape->rows) * shape->columns > 1000000) rc = -3;
       else rc = FmPrintListField(name.c_str(), CellBuffer(value, *shape).data(), session);
     } else {
       rc = FmPrintDataField(name.c_str(), platform::Utf8ToCp932(Text(value)).c_str(), session);
