@@ -36,12 +36,14 @@ void FormStore::ReleaseSlot(int slot) {
   --loadedCount_;
 }
 
-// Loads the file of `owner` into `slot` (released first). On failure the slot stays empty.
+// Loads the file of `owner` into `slot`. The form is read before the slot's old form is
+// released, so a file that fails to load leaves the slot (perhaps the current form) as it
+// was.
 int FormStore::LoadInto(int slot, int owner) {
-  ReleaseSlot(slot);
   FormData data;
   int rc = loader_(numbers_[owner].fileName, data);
   if (rc != 0) return rc;
+  ReleaseSlot(slot);
   FormSlot& s = slots_[slot];
   s.used = true;
   s.formNo = owner;
