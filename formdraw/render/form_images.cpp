@@ -1,13 +1,13 @@
 #include "formdraw/render/form_images.h"
 
-#if __has_include("formdraw/image/image_printer.h")
+// FMDRAW_WITH_IMAGE_PRINTER is set by the build when the image library is part of it.
+#ifdef FMDRAW_WITH_IMAGE_PRINTER
 #include "formdraw/image/image_printer.h"
-#define FMDRAW_HAS_IMAGE_PRINTER 1
 #endif
 
 namespace fd::render {
 
-#ifdef FMDRAW_HAS_IMAGE_PRINTER
+#ifdef FMDRAW_WITH_IMAGE_PRINTER
 
 void PrepareFormImages(fmdraw::session::WorkArea& area) {
   fd::image::PreconvertFormImages(area, area.forms.CurrentSlot());
