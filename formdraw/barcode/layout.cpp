@@ -10,6 +10,7 @@ struct Widths {
   int narrowBar = 1, narrowSpace = 1, wideBar = 2, wideSpace = 3, gap = 0;
   std::array<int, 4> moduleBar{1, 2, 3, 4}, moduleSpace{1, 2, 3, 4};
   int quietSpace = 7;  // the 7-module space that ends a JAN code
+  int startSpace = 0;  // the 0-module space that opens a JAN code
 };
 
 bool IsJan(Symbology s) { return s == Symbology::kJan13 || s == Symbology::kJan8; }
@@ -62,7 +63,9 @@ Widths Explicit(Symbology s, const std::array<std::int16_t, 8>& v, int narrowMm)
       w.moduleBar[m] = v[2 * m];
       w.moduleSpace[m] = v[2 * m + 1];
     }
-    w.quietSpace = v[1];  // start, centre and end elements take the 1-module widths
+    // Start, centre and end elements take the 1-module widths.
+    w.quietSpace = v[1];
+    w.startSpace = v[1];
     return w;
   }
   w.narrowBar = v[0];
@@ -80,6 +83,7 @@ int ElementWidth(const Widths& w, const Element& e) {
     case Width::kWide: return e.bar ? w.wideBar : w.wideSpace;
     case Width::kGap: return w.gap;
     case Width::kModule7: return w.quietSpace;
+    case Width::kStartSpace: return w.startSpace;
     default: {
       const auto m = static_cast<std::size_t>(static_cast<int>(e.width) - static_cast<int>(Width::kModule1));
       return e.bar ? w.moduleBar[m] : w.moduleSpace[m];

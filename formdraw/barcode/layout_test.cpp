@@ -71,6 +71,16 @@ TEST(BarcodeLayout, MinimumAndExplicitWidthsApplyOnPrintersOnly) {
   EXPECT_EQ(LayOut(Symbology::kCode39, "*A*", 100, 300, s, false).narrowDots, 5);
 }
 
+TEST(BarcodeLayout, JanStartSpaceAdvancesLikeEverySpace) {
+  BarSettings s;
+  // n = 4 dots: the 0-module space advances by the correction only.
+  EXPECT_EQ(LayOut(Symbology::kJan13, "4901234567894", 3000, 600, s, false).bars[0].start, 2);
+  EXPECT_EQ(LayOut(Symbology::kJan13, "4901234567894", 3000, 600, s, true).bars[0].start, 0);
+  // Explicit widths: the start space takes the 1-module space width.
+  s.explicitSets[1] = {3, 4, 6, 8, 9, 12, 12, 16};
+  EXPECT_EQ(LayOut(Symbology::kJan13, "4901234567894", 3000, 600, s, false).bars[0].start, 4);
+}
+
 // Draws the layout the way the device does (inclusive right edge) into a PGM image with
 // quiet zones and decodes it with zbarimg, an independent reader.
 std::string DecodeWithZbar(const Layout& l, const std::string& name) {

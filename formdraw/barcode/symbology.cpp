@@ -88,6 +88,7 @@ std::vector<Element> EanElements(std::string_view digits) {
   const bool ean13 = digits.size() == 13;
   std::vector<Element> out;
   // Start group: a 0-module space, then bar, space, bar.
+  Push(out, false, Width::kStartSpace);
   Push(out, true, Width::kModule1);
   Push(out, false, Width::kModule1);
   Push(out, true, Width::kModule1);

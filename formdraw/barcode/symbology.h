@@ -32,7 +32,10 @@ struct Encoded {
 // Width classes of an element. JAN elements are 1 to 4 modules (kModules + count; the
 // final quiet space is 7 modules); the others are narrow or wide, and a character is
 // followed by an inter-character gap where the symbology has one.
-enum class Width : std::uint8_t { kNarrow, kWide, kGap, kModule1, kModule2, kModule3, kModule4, kModule7 };
+// kStartSpace is the 0-module space that opens a JAN code: it takes no modules, but the
+// bar-width correction still advances it, and explicit widths give it the 1-module space.
+enum class Width : std::uint8_t { kNarrow, kWide, kGap, kModule1, kModule2, kModule3, kModule4, kModule7,
+                                  kStartSpace };
 
 struct Element {
   bool bar = false;

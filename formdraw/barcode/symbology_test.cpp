@@ -53,7 +53,9 @@ TEST(Symbology, ElementCountsMatchThePublishedLayouts) {
   auto modules = [](const std::vector<Element>& els) {
     int sum = 0;
     for (const auto& e : els)
-      sum += e.width == Width::kModule7 ? 7 : static_cast<int>(e.width) - static_cast<int>(Width::kModule1) + 1;
+      sum += e.width == Width::kModule7      ? 7
+             : e.width == Width::kStartSpace ? 0
+                                             : static_cast<int>(e.width) - static_cast<int>(Width::kModule1) + 1;
     return sum;
   };
   EXPECT_EQ(modules(Elements(Symbology::kJan13, "4901234567894")), 95 + 7);

@@ -1,0 +1,207 @@
+// Moving around the grid page: periods, pages, the two jumps and the way back.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "client/core/messages.h"
+#include "client/grid/doc_grid.h"
+#include "client/grid/frm_title_itiran.h"
+#include "client/grid/grid_test_share.h"
+
+namespace tb {
+namespace {
+
+using namespace std::chrono;
+
+struct Nav {
+  explicit Nav(int kind, year_month_day date, int maxPage, int page = 1, int western = 1)
+      : share(1, 1, 1, 0, western) {
+    share.ReadInto(s, host);
+    testing_share::SetReport(s, kind, date, maxPage, page);
+    doc = std::make_unique<DocGrid>(s, host);
+    FireTimers(*doc);
+  }
+  bool Click(const char* id) {
+    const bool handled = doc->Handle({UiEvent::Kind::kClick, id});
+    FireTimers(*doc);
+    return handled;
+  }
+  std::string Caption(const char* id) { return doc->Controls()[id].caption; }
+
+  testing_share::Share share;
+  ClientState s;
+  ScriptedHost host;
+  std::unique_ptr<DocGrid> doc;
+};
+
+TEST(GridNav, DailyStepsOverTheYearEndInBothYearStyles) {
+  Nav western(1, 2003y / 12 / 31, 1);
+  western.Click("cmdGo");
+  EXPECT_EQ(western.s.gDateKey, "2004/1/1");
+  EXPECT_EQ(western.Caption("lblTitle"), "2004年 1月 1日 木曜日");
+  western.Click("cmdZen");
+  western.Click("cmdZen");
+  EXPECT_EQ(western.s.gDateKey, "2003/12/30");
+
+  Nav era(1, 2003y / 12 / 31, 1, 1, 0);
+  era.Click("cmdGo");
+  EXPECT_EQ(era.Caption("lblTitle"), "平成 16年 1月 1日 木曜日");
+}
+
+TEST(GridNav, MonthlyStepsFollowMonthLengths) {
+  Nav t(2, 2004y / 1 / 1, 2, 2);
+  t.Click("cmdGo");
+  EXPECT_EQ(t.s.gDateKey, "2004/2");
+  EXPECT_EQ(t.doc->Grid().Rows(), 29 + 8);  // leap year
+  EXPECT_EQ(t.Caption("lblPage"), "2/2");    // the page stays
+  t.Click("cmdGo");
+  EXPECT_EQ(t.doc->Grid().Rows(), 31 + 8);
+  EXPECT_EQ(t.Caption("lblTitle"), "2004年 3月");
+  for (int i = 0; i < 3; ++i) t.Click("cmdZen");
+  EXPECT_EQ(t.s.gDateKey, "2003/12");
+  EXPECT_EQ(t.s.gReportDate, 2003y / 12 / 1);
+  for (int i = 0; i < 10; ++i) t.Click("cmdZen");
+  EXPECT_EQ(t.s.gDateKey, "2003/2");
+  EXPECT_EQ(t.s.gColumnCount, 28);
+}
+
+TEST(GridNav, YearlyStepsByYear) {
+  Nav t(3, 2026y / 1 / 1, 1, 1, 0);
+  t.Click("cmdZen");
+  EXPECT_EQ(t.s.gDateKey, "2025");
+  EXPECT_EQ(t.Caption("lblTitle"), "令和 7年度");
+}
+
+TEST(GridNav, PagesWrapBothWaysAndOnePageStaysPut) {
+  Nav t(1, 2026y / 3 / 7, 3, 3);
+  t.Click("cmdJiPage");
+  EXPECT_EQ(t.Caption("lblPage"), "1/3");
+  t.Click("cmdZenPage");
+  EXPECT_EQ(t.Caption("lblPage"), "3/3");
+  t.Click("cmdZenPage");
+  EXPECT_EQ(t.Caption("lblPage"), "2/3");
+  EXPECT_EQ(t.host.pointer, MousePointer::kDefault);
+  EXPECT_TRUE(t.doc->Controls()["grdGrid"].visible);
+
+  Nav one(1, 2026y / 3 / 7, 1);
+  one.Click("cmdJiPage");
+  one.Click("cmdZenPage");
+  EXPECT_EQ(one.s.gCurrentPage, 1);
+  EXPECT_TRUE(one.host.pointers.empty());
+}
+
+// Presses the ten-key dialog's keys for `entry`, then 確 定 (or 取 消 when entry is empty).
+void TypeOnTenkey(Document& d, const std::string& entry) {
+  if (entry.empty()) {
+    d.Handle({UiEvent::Kind::kClick, "cmdCancel"});
+    return;
+  }
+  for (char ch : entry) {
+    const int key = ch == '.' ? 10 : ch - '0';
+    d.Handle({UiEvent::Kind::kClick, "cmdTenKey_" + std::to_string(key)});
+  }
+  d.Handle({UiEvent::Kind::kClick, "cmdKakutei"});
+}
+
+struct JumpCase {
+  int id;
+  std::string entry;  // "" = cancel
+  int page;
+};
+
+class GridPageJump : public testing::TestWithParam<JumpCase> {};
+
+TEST_P(GridPageJump, TenkeyEntryChoosesThePage) {
+  const auto& p = GetParam();
+  Nav t(1, 2026y / 3 / 7, 5, 3);
+  std::optional<Colour> colourWhileOpen;
+  t.host.onModal = [&](Document& d) {
+    colourWhileOpen = t.doc->Controls()["lblPage"].backColour;
+    EXPECT_EQ(d.Name(), "frmTenkey");
+    TypeOnTenkey(d, p.entry);
+  };
+  t.Click("lblPage");
+  EXPECT_EQ(t.s.gCurrentPage, p.page) << "case " << p.id;
+  EXPECT_EQ(t.Caption("lblPage"), std::to_string(p.page) + "/5");
+  EXPECT_EQ(colourWhileOpen, kYellow);
+  EXPECT_EQ(t.doc->Controls()["lblPage"].backColour, kWhite);
+  EXPECT_EQ(t.s.gTenkeyMax, "5");
+  EXPECT_EQ(t.s.gTenkeyMin, "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GridPageJump,
+                         testing::Values(JumpCase{1, "2", 2}, JumpCase{2, "2.5", 2},
+                                         JumpCase{3, "3.5", 4}, JumpCase{4, "", 3}));
+
+class TitleJump : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (int page : {1, 2, 3, 4}) t.share.Title(1, page, "タイトル" + std::to_string(page));
+  }
+  Nav t{1, 2026y / 3 / 7, 3};
+};
+
+TEST_F(TitleJump, ListShowsEveryTitleAndJumpsToThePickedRow) {
+  std::vector<std::string> pages;
+  t.host.onModal = [&](Document& d) {
+    auto& list = static_cast<FrmTitleItiran&>(d).List();
+    for (int r = 0; r < list.Rows(); ++r) pages.push_back(list.TextMatrix(r, 0));
+    EXPECT_EQ(d.Caption(), "ページタイトル一覧");
+    EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 0, 1}));  // heading
+    d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 2, 1});
+    d.Handle({UiEvent::Kind::kClick, "cmd_Find"});
+  };
+  t.Click("lblPageTitle");
+  // Four titles for three pages: the surplus title is listed too.
+  EXPECT_EQ(pages, (std::vector<std::string>{"PAGE", "1", "2", "3", "4"}));
+  EXPECT_EQ(t.s.gCurrentPage, 2);
+  EXPECT_EQ(t.s.gTitleJump, 0);
+  EXPECT_EQ(t.Caption("lblPageTitle"), "タイトル2");
+}
+
+TEST_F(TitleJump, DoubleClickPicksAndEmptyCellAsksAgain) {
+  testing_share::Exec(t.share.Layout(), "DELETE FROM 日報ページタイトル WHERE PAGE <> 3");
+  t.host.onModal = [&](Document& d) {
+    d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 3, 1});  // an empty row
+    d.Handle({UiEvent::Kind::kClick, "cmd_Find"});
+    EXPECT_FALSE(d.Closed());
+    d.Handle({UiEvent::Kind::kDblClick, "MSFlexGrid1", 0, {}, 1, 1});
+  };
+  t.Click("lblPageTitle");
+  EXPECT_EQ(t.host.MessageTexts(), std::vector<std::string>{std::string(msg::kClickTitleCell)});
+  EXPECT_EQ(t.s.gCurrentPage, 3);
+  EXPECT_EQ(t.Caption("lblPageTitle"), "タイトル3");
+}
+
+TEST_F(TitleJump, CloseKeepsThePage) {
+  t.host.onModal = [&](Document& d) { d.Handle({UiEvent::Kind::kClick, "cmdEnd"}); };
+  const auto loads = t.host.statusTexts.size();
+  t.Click("lblPageTitle");
+  EXPECT_EQ(t.s.gCurrentPage, 1);
+  EXPECT_EQ(t.host.statusTexts.size(), loads);  // no reload
+}
+
+TEST(GridNav, EndGoesBackAndPrintCallsTheHook) {
+  Nav t(1, 2026y / 3 / 7, 1);
+  t.Click("cmdPrint");  // no hook yet: nothing happens
+  t.Click("cmdEnd");
+  EXPECT_EQ(t.host.goBackCount, 1);
+  int printed = 0;
+  SetGridPrintHook([&](ClientState&, Host&, DocGrid& d) { printed += d.Name() == "docGrid"; });
+  t.Click("cmdPrint");
+  SetGridPrintHook(nullptr);
+  EXPECT_EQ(printed, 1);
+}
+
+TEST(GridNav, CurrentColumnFollowsTheGrid) {
+  Nav t(1, 2026y / 3 / 7, 1);
+  EXPECT_TRUE(t.doc->Handle({UiEvent::Kind::kCellSelect, "grdGrid", 0, {}, 6, 4}));
+  EXPECT_EQ(t.s.gGridCurrentCol, 4);
+  EXPECT_FALSE(t.doc->Handle({UiEvent::Kind::kCellSelect, "grdGrid", 0, {}, 1, 5}));
+  EXPECT_EQ(t.s.gGridCurrentCol, 4);
+  t.doc.reset();
+  EXPECT_EQ(t.s.gGridCurrentCol, -1);
+}
+
+}  // namespace
+}  // namespace tb

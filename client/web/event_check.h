@@ -1,0 +1,33 @@
+// What the browser may send: an event addressed to a document of the page it shows, read
+// from a small JSON body, and the check that the event fits the document's current state
+// (the control exists, can be seen and is enabled, the event is one that control takes).
+// Events that fail are refused before any handler runs, so a crafted request cannot do
+// what a person at the page could not.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "client/core/controls.h"
+
+namespace tb::web {
+
+// An event as the browser sends it: the page load it belongs to and the document
+// ("docMain", "frmTenkey") it is addressed to.
+struct BrowserEvent {
+  int page = 0;
+  std::string doc;
+  UiEvent event;
+};
+
+// Reads {"page":1,"doc":"docMain","kind":"click","control":"lblDay1",...}; the kinds are
+// click, dblclick, keypress (key), change (text), close, cellselect (row, col). Returns
+// nullopt with a reason in *error for anything else.
+std::optional<BrowserEvent> ParseBrowserEvent(std::string_view body, std::string* error);
+
+// Why `e` may not reach `doc` now; empty when it may. `isDialog`: doc is an open modal
+// dialog (only dialogs take a close event).
+std::string CheckEvent(const Document& doc, bool isDialog, const UiEvent& e);
+
+}  // namespace tb::web

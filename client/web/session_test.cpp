@@ -1,0 +1,269 @@
+#include "client/web/session.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "client/web/session_registry.h"
+#include "client/web/test_pages.h"
+
+namespace tb::web {
+namespace {
+
+using namespace std::chrono_literals;
+using nlohmann::json;
+
+std::filesystem::path TempDir(const std::string& name) {
+  auto dir = std::filesystem::temp_directory_path() /
+             ("tb-web-" + name + "-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  return dir;
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SessionConfig c;
+    c.makePage = testing::MakeTestPage;
+    c.downloadDir = downloads_ = TempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    c.replyWait = 5s;
+    session_ = std::make_unique<Session>(std::move(c));
+    page_ = session_->LoadPage("docMain", "http://plant:8080/docMain.vbd");
+  }
+
+  // Waits until the published state satisfies `pred`; fails the test after 5 s.
+  json WaitFor(const std::function<bool(const json&)>& pred) {
+    auto snap = session_->Current();
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      auto j = json::parse(snap.json);
+      if (pred(j)) return j;
+      snap = session_->WaitForChange(snap.version, 200ms);
+    }
+    ADD_FAILURE() << "state never matched; last: " << snap.json;
+    return json::parse(snap.json);
+  }
+
+  static std::string Caption(const json& doc, const std::string& id) {
+    for (const auto& c : doc["controls"])
+      if (c["id"] == id) return c["caption"];
+    return "<missing>";
+  }
+  json Started() {
+    return WaitFor([](const json& j) {
+      return j["page"] == 1 && !j["doc"].is_null() && Caption(j["doc"], "lblTitle").starts_with("開始");
+    });
+  }
+  EventOutcome Click(const std::string& id, const std::string& doc = "docMain") {
+    return session_->PostEvent(page_, doc, UiEvent{UiEvent::Kind::kClick, id, 0, {}, 0, 0});
+  }
+
+  std::filesystem::path downloads_;
+  std::unique_ptr<Session> session_;
+  int page_ = 0;
+};
+
+TEST_F(SessionTest, StartUpTimerRunsOnceWithThePageAddress) {
+  auto j = Started();
+  EXPECT_EQ(Caption(j["doc"], "lblTitle"), "開始 http://plant:8080/docMain.vbd");
+  std::this_thread::sleep_for(300ms);  // Timer1 stopped itself: the caption stays
+  EXPECT_EQ(Caption(json::parse(session_->Current().json)["doc"], "lblTitle"),
+            "開始 http://plant:8080/docMain.vbd");
+}
+
+TEST_F(SessionTest, RefusesEventsAPersonCouldNotMake) {
+  Started();
+  struct Case {
+    const char* why;
+    std::string doc;
+    UiEvent event;
+  } cases[] = {
+      {"unknown control", "docMain", {UiEvent::Kind::kClick, "cmdNothing", 0, {}, 0, 0}},
+      {"disabled button", "docMain", {UiEvent::Kind::kClick, "cmdOff", 0, {}, 0, 0}},
+      {"hidden label", "docMain", {UiEvent::Kind::kClick, "lblHidden", 0, {}, 0, 0}},
+      {"inside a disabled frame", "docMain", {UiEvent::Kind::kClick, "cmdInside", 0, {}, 0, 0}},
+      {"dialog event without dialog", "frmTest", {UiEvent::Kind::kClick, "cmdOK", 0, {}, 0, 0}},
+      {"closing the page", "docMain", {UiEvent::Kind::kClose, "", 0, {}, 0, 0}},
+      {"timer from outside", "docMain", {UiEvent::Kind::kTimer, "Timer1", 0, {}, 0, 0}},
+      {"text into a label", "docMain", {UiEvent::Kind::kTextChange, "lblValue", 0, "9", 0, 0}},
+  };
+  const auto before = session_->Current().json;
+  for (const auto& c : cases)
+    EXPECT_EQ(session_->PostEvent(page_, c.doc, c.event), EventOutcome::kRefused) << c.why;
+  EXPECT_EQ(session_->Current().json, before);
+  EXPECT_EQ(session_->PostEvent(page_ + 1, "docMain", {UiEvent::Kind::kClick, "cmdHello"}),
+            EventOutcome::kStale);
+}
+
+TEST_F(SessionTest, ModalDialogBlocksThePageUntilAnswered) {
+  Started();
+  ASSERT_EQ(Click("lblValue"), EventOutcome::kDone);  // returns while the dialog is open
+  auto j = WaitFor([](const json& s) { return s["dialogs"].size() == 1; });
+  EXPECT_EQ(j["dialogs"][0]["name"], "frmTest");
+  EXPECT_EQ(Caption(j["dialogs"][0], "txtNowData"), "3");
+
+  EXPECT_EQ(Click("cmdHello"), EventOutcome::kRefused) << "the page takes no clicks under a dialog";
+  EXPECT_EQ(session_->PostEvent(page_, "frmTest", {UiEvent::Kind::kTextChange, "txtNowData", 0, "42"}),
+            EventOutcome::kDone);
+  // Enter confirms; the answer comes after the page has taken the value.
+  EXPECT_EQ(session_->PostEvent(page_, "frmTest", {UiEvent::Kind::kKeyPress, "", 13}), EventOutcome::kDone);
+  j = json::parse(session_->Current().json);
+  EXPECT_TRUE(j["dialogs"].empty());
+  EXPECT_EQ(Caption(j["doc"], "lblValue"), "42");
+}
+
+TEST_F(SessionTest, ClockKeepsTickingUnderADialog) {
+  Started();
+  ASSERT_EQ(Click("lblValue"), EventOutcome::kDone);
+  auto j = WaitFor([](const json& s) { return s["dialogs"].size() == 1 && Caption(s["doc"], "lblClock") != "0"; });
+  EXPECT_EQ(j["dialogs"].size(), 1u);
+}
+
+TEST_F(SessionTest, MessageBoxWaitsForItsButton) {
+  Started();
+  ASSERT_EQ(Click("cmdAsk"), EventOutcome::kDone);
+  auto j = WaitFor([](const json& s) { return !s["msgbox"].is_null(); });
+  const auto id = j["msgbox"]["id"].get<std::uint64_t>();
+  EXPECT_EQ(j["msgbox"]["text"], "続けますか？");
+  EXPECT_EQ(j["msgbox"]["buttons"], "yesno");
+  EXPECT_EQ(Click("cmdHello"), EventOutcome::kRefused);
+  EXPECT_FALSE(session_->AnswerMsgBox(id + 1, MsgBoxResult::kYes)) << "wrong box";
+  EXPECT_FALSE(session_->AnswerMsgBox(id, MsgBoxResult::kOk)) << "no OK button on a yes/no box";
+  EXPECT_TRUE(session_->AnswerMsgBox(id, MsgBoxResult::kNo));
+  j = WaitFor([](const json& s) { return s["msgbox"].is_null() && Caption(s["doc"], "lblAnswer") == "no"; });
+  EXPECT_EQ(Caption(j["doc"], "lblAnswer"), "no");
+  EXPECT_FALSE(session_->AnswerMsgBox(id, MsgBoxResult::kYes)) << "answered already";
+}
+
+TEST_F(SessionTest, SaveDialogWritesIntoTheSessionFolderAndOffersADownload) {
+  Started();
+  ASSERT_EQ(Click("cmdSave"), EventOutcome::kDone);
+  auto j = WaitFor([](const json& s) { return !s["save"].is_null(); });
+  const auto id = j["save"]["id"].get<std::uint64_t>();
+  EXPECT_EQ(j["save"]["fileName"], "03040103.csv");
+  for (const char* bad : {"../escape.csv", "/etc/passwd", "", "..", "a\\b.csv", ".hidden"})
+    EXPECT_FALSE(session_->AnswerSave(id, std::string(bad))) << bad;
+  EXPECT_TRUE(session_->AnswerSave(id, std::string("report")));
+  j = WaitFor([](const json& s) { return !s["download"].is_null(); });
+  EXPECT_EQ(j["download"]["name"], "report.csv");
+  std::string name;
+  auto path = session_->Download(j["download"]["n"].get<int>(), &name);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->parent_path(), downloads_);
+  std::ifstream in(*path, std::ios::binary);
+  std::stringstream body;
+  body << in.rdbuf();
+  EXPECT_EQ(body.str(), "\"a\",\"b\",\r\n");
+  EXPECT_FALSE(session_->Download(99, &name));
+}
+
+TEST_F(SessionTest, CancelledSaveWritesNothing) {
+  Started();
+  ASSERT_EQ(Click("cmdSave"), EventOutcome::kDone);
+  auto j = WaitFor([](const json& s) { return !s["save"].is_null(); });
+  EXPECT_TRUE(session_->AnswerSave(j["save"]["id"].get<std::uint64_t>(), std::nullopt));
+  j = WaitFor([](const json& s) { return s["save"].is_null(); });
+  EXPECT_TRUE(j["download"].is_null());
+  EXPECT_TRUE(std::filesystem::is_empty(downloads_));
+}
+
+TEST_F(SessionTest, NavigationKeepsTheSharedStateAndOldPageEventsAreStale) {
+  Started();
+  ASSERT_EQ(Click("cmdGo"), EventOutcome::kDone);
+  auto j = json::parse(session_->Current().json);
+  EXPECT_EQ(j["nav"]["url"], "/docGrid.vbd");
+  const int grid = session_->LoadPage("docGrid", "http://plant:8080/docGrid.vbd");
+  j = WaitFor([&](const json& s) { return s["page"] == grid && !s["doc"].is_null(); });
+  EXPECT_EQ(Caption(j["doc"], "lblTitle"), "第二 \\\\plant\\vurodor");
+  EXPECT_TRUE(j["nav"].is_null());
+  EXPECT_EQ(Click("cmdHello"), EventOutcome::kStale);
+  EXPECT_EQ(session_->PostEvent(grid, "docGrid", {UiEvent::Kind::kClick, "cmdEnd"}), EventOutcome::kDone);
+  EXPECT_EQ(json::parse(session_->Current().json)["back"], 1);
+}
+
+TEST_F(SessionTest, ReloadUnderADialogCancelsItAndStartsThePageAgain) {
+  Started();
+  ASSERT_EQ(Click("lblValue"), EventOutcome::kDone);
+  WaitFor([](const json& s) { return s["dialogs"].size() == 1; });
+  const int again = session_->LoadPage("docMain", "http://plant:8080/docMain.vbd");
+  auto j = WaitFor([&](const json& s) {
+    return s["page"] == again && !s["doc"].is_null() && Caption(s["doc"], "lblTitle").starts_with("開始");
+  });
+  EXPECT_TRUE(j["dialogs"].empty());
+  EXPECT_EQ(Caption(j["doc"], "lblValue"), "3");
+}
+
+TEST_F(SessionTest, StopsWhileADialogIsOpen) {
+  Started();
+  ASSERT_EQ(Click("cmdHello"), EventOutcome::kDone);
+  WaitFor([](const json& s) { return !s["msgbox"].is_null(); });
+  auto start = std::chrono::steady_clock::now();
+  session_.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  EXPECT_FALSE(std::filesystem::exists(downloads_));
+}
+
+TEST(SessionRegistryTest, LimitsSessionsAndEndsIdleOnes) {
+  SessionRegistry registry(2, 100ms, [](const std::string&) {
+    SessionConfig c;
+    c.makePage = testing::MakeTestPage;
+    return c;
+  });
+  auto a = registry.Create();
+  auto b = registry.Create();
+  ASSERT_TRUE(a && b);
+  EXPECT_NE(a->first, b->first);
+  EXPECT_FALSE(registry.Create()) << "limit reached, none idle";
+  EXPECT_EQ(registry.Find(a->first), a->second);
+  EXPECT_EQ(registry.Find("not-an-id"), nullptr);
+  std::this_thread::sleep_for(150ms);
+  ASSERT_TRUE(registry.Find(a->first));  // touched: a stays, b is idle
+  EXPECT_EQ(registry.EndIdle(std::chrono::steady_clock::now()), 1u);
+  EXPECT_TRUE(b->second->Stopped());
+  EXPECT_EQ(registry.Find(b->first), nullptr);
+  EXPECT_TRUE(registry.Create()) << "room again";
+}
+
+TEST(SessionRegistryTest, AFullTableGivesUpSessionsNoBrowserShowed) {
+  SessionRegistry registry(
+      2, std::chrono::hours(1),
+      [](const std::string&) {
+        SessionConfig c;
+        c.makePage = testing::MakeTestPage;
+        return c;
+      },
+      50ms);
+  auto shown = registry.Create();
+  auto scripted = registry.Create();
+  ASSERT_TRUE(shown && scripted);
+  ASSERT_TRUE(shown->second->AcquireStream(4));
+  EXPECT_FALSE(registry.Create()) << "nothing unused long enough yet";
+  std::this_thread::sleep_for(80ms);
+  EXPECT_TRUE(registry.Create());
+  EXPECT_TRUE(scripted->second->Stopped());
+  EXPECT_FALSE(shown->second->Stopped()) << "a page in a browser stays";
+}
+
+TEST(SafeFileNameTest, KeepsPlainNamesOnly) {
+  struct {
+    const char* in;
+    std::optional<std::string> out;
+  } cases[] = {
+      {"03040103.csv", "03040103.csv"}, {" report ", "report.csv"}, {"日報.csv", "日報.csv"},
+      {"a.b", "a.b"},                   {"../x.csv", std::nullopt}, {"x/y", std::nullopt},
+      {"C:x", std::nullopt},           {".", std::nullopt},        {"a\nb", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SafeFileName(c.in, "csv"), c.out) << c.in;
+}
+
+TEST(NavigationPathTest, KeepsOnlyThePath) {
+  EXPECT_EQ(NavigationPath("http://plant:8080/docGrid.vbd"), "/docGrid.vbd");
+  EXPECT_EQ(NavigationPath("HTTP://plant/docGrid.bin"), "/docGrid.bin");
+  EXPECT_EQ(NavigationPath("docGrid.vbd"), "/docGrid.vbd");
+  EXPECT_EQ(NavigationPath("//evil.example/x"), "/evil.example/x");
+  EXPECT_EQ(NavigationPath("http://plant"), "/");
+}
+
+}  // namespace
+}  // namespace tb::web

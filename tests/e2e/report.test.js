@@ -1,0 +1,309 @@
+// The report pages in a real browser: tbclient on a freshly seeded share, driven like a
+// person would (kind and mode, a date through the ten-key dialog, Run, the grid page, its
+// steps and jumps, the CSV export, back). Expected values come from the share's
+// databases, read with the sqlite3 tool, not from the client.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { startServer, launch, shot, binDir } = require('./harness');
+
+const TZ = 'Asia/Tokyo';
+let server;
+let tmp;
+let share;
+let client;
+
+function seed() {
+  if (process.env.TB_E2E_SHARE) {  // a prepared share, copied (for working on the tests)
+    fs.cpSync(process.env.TB_E2E_SHARE, tmp, { recursive: true });
+  } else {
+    execFileSync(path.join(binDir, 'tbseed'), ['--share-root', share, '--client-dir', client]);
+  }
+}
+
+const haveSeeder = !!process.env.TB_E2E_SHARE || fs.existsSync(path.join(binDir, 'tbseed'));
+
+before(async () => {
+  if (!haveSeeder) return;
+  tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'tb-e2e-report-'));
+  share = path.join(tmp, 'share');
+  client = path.join(tmp, 'client');
+  seed();
+  server = await startServer('tbclient', ['--share-root', share, '--client-dir', client,
+    '--cache-dir', path.join(tmp, 'cache')], { TZ });
+});
+
+after(async () => {
+  if (server) assert.equal(await server.stop(), 0, 'server ends cleanly: ' + server.stderr());
+  if (tmp) fs.rmSync(tmp, { recursive: true, force: true });
+});
+
+// ------------------------------------------------------------------ helpers
+
+function findFile(dir, name) {
+  for (const entry of fs.readdirSync(dir, { withFileTypes: true })) {
+    const p = path.join(dir, entry.name);
+    if (entry.isDirectory()) { const f = findFile(p, name); if (f) return f; }
+    if (entry.name.toLowerCase() === name.toLowerCase()) return p;
+  }
+  return null;
+}
+
+function sql(db, query) {
+  const out = execFileSync('sqlite3', ['-json', '-readonly', db, query], { encoding: 'utf8' });
+  return out.trim() ? JSON.parse(out) : [];
+}
+
+function iniValue(file, section, key) {
+  const text = new TextDecoder('shift_jis').decode(fs.readFileSync(file));
+  let inSection = false;
+  for (const raw of text.split(/\r?\n/)) {
+    const line = raw.trim();
+    if (line.startsWith('[')) { inSection = line.slice(1, -1).trim().toLowerCase() === section.toLowerCase(); continue; }
+    const eq = line.indexOf('=');
+    if (inSection && eq > 0 && line.slice(0, eq).trim().toLowerCase() === key.toLowerCase()) return line.slice(eq + 1).trim();
+  }
+  return '';
+}
+
+function today() {
+  const parts = new Intl.DateTimeFormat('en-CA', { timeZone: TZ, year: 'numeric', month: 'numeric', day: 'numeric' })
+    .formatToParts(new Date());
+  const get = (t) => Number(parts.find((p) => p.type === t).value);
+  return { y: get('year'), m: get('month'), d: get('day') };
+}
+
+const text = (page, sel) => page.locator(sel).textContent();
+const visible = (page, sel) => page.locator(sel).evaluate((el) => !el.classList.contains('hidden') && getComputedStyle(el).visibility !== 'hidden');
+const colour = (page, sel) => page.locator(sel).evaluate((el) => getComputedStyle(el).color);
+const RED = 'rgb(255, 0, 0)';
+const BLUE = 'rgb(0, 0, 255)';
+const BLACK = 'rgb(0, 0, 0)';
+const GREY = 'rgb(128, 128, 128)';
+
+async function started(page) {
+  await page.waitForFunction(() => {
+    const v = document.getElementById('lblVersion');
+    return v && v.textContent.startsWith('ver.');
+  });
+}
+
+// Enters a number through the ten-key dialog opened by clicking `label`.
+async function tenkey(page, label, digits, confirm = true) {
+  await page.click('#' + label);
+  await page.waitForSelector('#frmTenkey #txtNowData');
+  for (const d of String(digits)) await page.click('#frmTenkey #cmdTenKey_' + d);
+  await page.click(confirm ? '#frmTenkey #cmdKakutei' : '#frmTenkey #cmdCancel');
+}
+
+async function loaded(page) {
+  await page.waitForFunction(() => {
+    const g = document.getElementById('grdGrid');
+    return g && !g.classList.contains('hidden') && document.getElementById('grdGrid_4_0') &&
+      !document.documentElement.classList.contains('wait') && document.getElementById('StatusText').textContent === '';
+  });
+}
+
+// The text of every grid cell, row by row; a cell hidden under a merged neighbour has
+// that neighbour's text, as merging joins cells of equal text.
+async function gridTexts(page) {
+  return page.evaluate(() => {
+    const rows = [];
+    for (let r = 0; ; r++) {
+      if (!document.getElementById(`grdGrid_${r}_0`)) break;
+      const row = [];
+      for (let c = 0; c < 16; c++) {
+        const td = document.getElementById(`grdGrid_${r}_${c}`);
+        row.push(td ? td.textContent : row[c - 1]);
+      }
+      rows.push(row);
+    }
+    return rows;
+  });
+}
+
+function encodeCp932(textValue) {
+  return execFileSync('iconv', ['-f', 'UTF-8', '-t', 'CP932'], { input: textValue });
+}
+
+// ------------------------------------------------------------------ the session
+
+test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'no tbseed built' }, async () => {
+  const browser = await launch(tmp, { width: 1280, height: 900 });
+  const page = browser.context.pages()[0] || await browser.context.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  try {
+    await page.goto(server.base + '/');
+    await started(page);
+    await page.waitForTimeout(1100);  // one clock tick
+    await shot(page, 'report-1-start');
+
+    // Start-up: title from the share's settings, version, today's date, display mode.
+    const vurodor = findFile(share, 'Vurodor.ini');
+    assert.equal(await text(page, '#lblTitle'), iniValue(vurodor, 'Title', 'Name'));
+    assert.equal(await text(page, '#lblVersion'), 'ver.1.00.113');
+    const western = Number(iniValue(vurodor, 'Mode', 'Year') || '0') !== 0;
+    const yearLabel = western ? 'lblYear1_S' : 'lblYear1';
+    const t = today();
+    assert.equal(await text(page, '#' + yearLabel), String(western ? t.y : t.y - 1988));
+    assert.equal(await text(page, '#lblMonth1'), String(t.m));
+    assert.equal(await text(page, '#lblDay1'), String(t.d));
+    assert.match(await text(page, '#lblDateDisp'), new RegExp(`${t.m}月${t.d}日 \\d+時\\d+分\\d+秒$`));
+
+    // Kind and mode.
+    await page.click('#optGeppou');
+    await page.waitForFunction(() => document.getElementById('lblDay1').classList.contains('disabled'));
+    assert.equal(await colour(page, '#optGeppou'), BLACK);
+    assert.equal(await colour(page, '#optNippou'), GREY);
+    await page.click('#optPrint');
+    await page.waitForFunction(() => !document.getElementById('lblKara').classList.contains('hidden'));
+    assert.equal(await visible(page, '#lblMonth1'), false);
+    assert.equal(await visible(page, '#lblMonth2'), true);
+    await shot(page, 'report-2-monthly-print');
+    await page.click('#optSyuusei');
+    await page.click('#optNippou');
+    await page.waitForFunction(() => !document.getElementById('lblDay1').classList.contains('disabled'));
+
+    // A date with data, entered through the ten-key dialog; a month 13 is refused first.
+    const dataDb = findFile(share, 'RIVove.mdb');
+    const layoutDb = findFile(share, 'Vurodor.mdb');
+    const keys = sql(dataDb, "SELECT DISTINCT DATE FROM D_DDAT LIMIT 400").map((r) => r.DATE);
+    assert.ok(keys.length > 0, 'the seeded share has daily data');
+    const key = keys[Math.floor(keys.length / 2)];
+    const [y, m, d] = key.split('/').map(Number);
+    await tenkey(page, 'lblMonth1', '13');
+    await page.waitForSelector('#MsgBox');
+    assert.equal(await text(page, '#MsgBoxText'), '範囲内のデータを入力して下さい');
+    await shot(page, 'report-3-tenkey-refused');
+    await page.click('#MsgBoxOK');
+    await page.waitForSelector('#MsgBox', { state: 'detached' });
+    assert.equal(await page.inputValue('#frmTenkey #txtNowData'), String(t.m), 'old value back');
+    await page.click('#frmTenkey #cmdCancel');
+    await page.waitForSelector('#frmTenkey', { state: 'detached' });
+    await tenkey(page, 'lblDay1', '1');  // a day every month has, before the month changes
+    await tenkey(page, yearLabel, String(western ? y : y - 1988));
+    await tenkey(page, 'lblMonth1', String(m));
+    await tenkey(page, 'lblDay1', String(d));
+    await page.waitForFunction((want) => document.getElementById('lblDay1').textContent === want, String(d));
+    await page.waitForSelector('#frmTenkey', { state: 'detached' });
+
+    // Run: the grid page of that day.
+    await page.click('#cmdJikkou');
+    await page.waitForURL(/\/docGrid\.vbd$/);
+    await loaded(page);
+    await shot(page, 'report-4-grid');
+    const caption = await text(page, '#lblTitle');
+    assert.match(caption, new RegExp(`${y}年 ${m}月 ${d}日|${m}月 ${d}日`));
+    const maxPage = Number(sql(layoutDb, 'SELECT MAX(ページNO) AS P FROM 日報情報')[0].P);
+    assert.equal(await text(page, '#lblPage'), `1/${maxPage}`);
+
+    // Known cells: the tag of column 1 on page 1, straight from the databases.
+    const tag = sql(layoutDb, 'SELECT TAG_ID FROM 日報情報 WHERE ページNO = 1 AND 項目NO = 1')[0].TAG_ID;
+    const row = sql(dataDb, `SELECT * FROM D_DDAT WHERE DATE = '${key}' AND TAG_ID = ${tag}`)[0];
+    assert.ok(row, 'tag ' + tag + ' has values on ' + key);
+    let red = 0;
+    for (let i = 1; i <= 24; i++) {
+      const v = row['DATA_' + i];
+      if (v === null || v === '' || isNaN(Number(v))) continue;
+      const cell = '#grdGrid_' + (i + 3) + '_1';
+      const shown = Number((await text(page, cell)).replace(/,/g, '').replace(/^(\d+):(\d\d)$/, (s, h, mm) => String(h * 60 + Number(mm))));
+      assert.ok(Math.abs(shown - Number(v)) <= 0.5, `row ${i}: ${shown} vs ${v}`);
+      const want = v === row.MAX ? RED : v === row.MIN ? BLUE : BLACK;
+      if (want === RED) red++;
+      assert.equal(await colour(page, cell), want === RED && red === 24 ? BLACK : want, `colour of row ${i}`);
+    }
+    assert.equal(await colour(page, '#grdGrid_30_1'), RED, 'maximum summary');
+    assert.equal(await colour(page, '#grdGrid_31_1'), BLUE, 'minimum summary');
+    assert.equal(await text(page, '#grdGrid_28_0'), '合計');
+
+    // Page and period steps.
+    if (maxPage > 1) {
+      await page.click('#cmdJiPage');
+      await page.waitForFunction((w) => document.getElementById('lblPage').textContent === w, `2/${maxPage}`);
+      await loaded(page);
+    }
+    await page.click('#cmdGo');
+    await page.waitForFunction((c) => document.getElementById('lblTitle').textContent !== c, caption);
+    await loaded(page);
+    await page.click('#cmdZen');
+    await page.waitForFunction((c) => document.getElementById('lblTitle').textContent === c, caption);
+    await loaded(page);
+
+    // A jump through the title list.
+    const titles = sql(layoutDb, 'SELECT PAGE, Title FROM 日報ページタイトル ORDER BY PAGE');
+    if (titles.length >= 3 && maxPage >= 3) {
+      await page.click('#lblPageTitle');
+      await page.waitForSelector('#frmTitleItiran #MSFlexGrid1_3_1');
+      await shot(page, 'report-5-titles');
+      await page.click('#frmTitleItiran #MSFlexGrid1_3_1');
+      await page.click('#frmTitleItiran #cmd_Find');
+      await page.waitForSelector('#frmTitleItiran', { state: 'detached' });
+      await page.waitForFunction((w) => document.getElementById('lblPage').textContent === w, `3/${maxPage}`);
+      await loaded(page);
+      assert.equal(await text(page, '#lblPageTitle'), titles[2].Title);
+    }
+
+    // CSV export: the default name, then the file compared byte for byte.
+    const pageNo = Number((await text(page, '#lblPage')).split('/')[0]);
+    await page.click('#cmdOut');
+    await page.waitForSelector('#SaveDialog #SaveFileName');
+    const yy = String(y % 100).padStart(2, '0');
+    const expectName = yy + String(m).padStart(2, '0') + String(d).padStart(2, '0') + String(pageNo).padStart(2, '0') + '.csv';
+    assert.equal(await page.inputValue('#SaveFileName'), expectName);
+    const download = page.waitForEvent('download');
+    await page.click('#SaveOK');
+    const file = await download;
+    const saved = path.join(tmp, file.suggestedFilename());
+    await file.saveAs(saved);
+    await loaded(page);
+    const cells = await gridTexts(page);
+    const expected = [await text(page, '#lblPageTitle'), await text(page, '#lblTitle'),
+      ...cells.map((r) => r.map((c) => `"${c}",`).join(''))].map((l) => l + '\r\n').join('');
+    assert.equal(cells.length, 24 + 8);
+    assert.deepEqual(fs.readFileSync(saved), encodeCp932(expected));
+
+    // Back to the selection page: its start-up runs again.
+    await page.click('#cmdEnd');
+    await page.waitForURL(/\/docMain\.vbd$/);
+    await started(page);
+    assert.equal(await text(page, '#lblMonth1'), String(t.m));
+    assert.deepEqual(errors, []);
+  } catch (e) {
+    await shot(page, 'report-failure');
+    throw e;
+  } finally {
+    await browser.close();
+  }
+});
+
+test('two browsers at once keep their own state', { skip: !haveSeeder && 'no tbseed built' }, async () => {
+  const a = await launch(tmp);
+  const b = await launch(tmp);
+  try {
+    const pa = a.context.pages()[0] || await a.context.newPage();
+    const pb = b.context.pages()[0] || await b.context.newPage();
+    await Promise.all([pa.goto(server.base + '/docMain.vbd'), pb.goto(server.base + '/docMain.vbd')]);
+    await Promise.all([started(pa), started(pb)]);
+    await pa.click('#optNenpou');
+    await pa.waitForFunction(() => document.getElementById('lblMonth1').classList.contains('disabled'));
+    await pb.click('#lblDay1');
+    await pb.waitForSelector('#frmTenkey');
+    assert.equal(await pa.locator('#frmTenkey').count(), 0, 'the dialog is b\'s only');
+    assert.equal(await pb.locator('#lblMonth1').evaluate((el) => el.classList.contains('disabled')), false);
+    await pb.click('#frmTenkey #cmdCancel');
+    await pa.click('#cmdJikkou');
+    await pa.waitForURL(/\/docGrid\.vbd$/);
+    await loaded(pa);
+    assert.match(await text(pa, '#lblTitle'), /年度$/, 'a runs the yearly report');
+    assert.match(pb.url(), /docMain\.vbd$/);
+    await shot(pa, 'report-6-yearly');
+  } finally {
+    await a.close();
+    await b.close();
+  }
+});
