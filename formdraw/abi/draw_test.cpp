@@ -91,6 +91,45 @@ TEST_F(TraceSession, SpreadAlignmentCentresASingleCharacter) {
   EXPECT_EQ(Only(Close(), "TextOut"), Lines{"TextOut 51 118 \"A\""});
 }
 
+struct DirectionRow {
+  int direction, alignment;
+  Lines expected;
+};
+class Directions : public TraceSession, public ::testing::WithParamInterface<DirectionRow> {};
+
+// Built-in font of 254 (0.01 mm) at 300 dpi: single-byte advance 15001, height 30002
+// thousandths; extent 1000 = 118 dots.
+TEST_P(Directions, PlaceCharactersOneByOne) {
+  Open();
+  ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
+  ASSERT_EQ(FmPrintText(0, 0, 1000, GetParam().direction, GetParam().alignment, "ABC", S()), 0);
+  EXPECT_EQ(Only(Close(), "TextOut"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, Directions,
+    ::testing::Values(
+        DirectionRow{1, 1, {"TextOut 0 0 \"A\"", "TextOut 15 0 \"B\"", "TextOut 30 0 \"C\""}},
+        DirectionRow{2, 1, {"TextOut 0 0 \"A\"", "TextOut 0 30 \"B\"", "TextOut 0 60 \"C\""}},
+        DirectionRow{3, 1, {"TextOut 0 0 \"C\"", "TextOut 15 0 \"B\"", "TextOut 30 0 \"A\""}},
+        // End: 118 - 45 = 73 (45003 thousandths: 72.997 rounds down to 72 at the start).
+        DirectionRow{1, 2, {"TextOut 72 0 \"A\"", "TextOut 87 0 \"B\"", "TextOut 102 0 \"C\""}},
+        // Spread: (118 - 45) * 1000 / 2 = 36500 extra after each character.
+        DirectionRow{1, 4, {"TextOut 0 0 \"A\"", "TextOut 51 0 \"B\"", "TextOut 103 0 \"C\""}}));
+
+TEST_F(TraceSession, OtherFacesAreMeasuredAndDrawnInOneCall) {
+  Open();
+  ASSERT_EQ(FmCreateFont(254, 254, 0, 0, 0, 0, 0, 0, "DejaVu Sans", S()), 0);
+  ASSERT_EQ(FmPrintText(0, 0, 5000, 1, 1, "Hello", S()), 0);
+  ASSERT_EQ(FmPrintText(0, 1000, 5000, 1, 4, "Hi", S()), 0);
+  const Lines texts = Only(Close(), "TextOut");
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0], "TextOut 0 0 \"Hello\"");
+  EXPECT_EQ(texts[1], "TextOut 0 118 \"H\"");
+  // Spread: the last character ends at the extent (590 dots) within a dot.
+  EXPECT_EQ(texts[2].rfind("TextOut 5", 0), 0u) << texts[2];
+}
+
 TEST_F(TraceSession, ShapesOrderCornersAndCapTheRadius) {
   Open();
   // 1000 = 118 dots, 500 = 59: the inclusive box is 0 0 119 60; a 236-dot corner is

@@ -66,6 +66,52 @@ TEST_F(TraceSession, RoundedCornerIsCutToTheBox) {
   EXPECT_EQ(Only(Close(), "RoundRect"), Lines{"RoundRect 0 0 151 76 140 76"});
 }
 
+TEST_F(TraceSession, PassBrushesFollowThePattern) {
+  FormBuilder form;
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 0).I32(24, 0x0000FF));
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 5).I32(24, 0x0000FF));
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 11).I32(24, 0x0000FF).I32(28, 0x00FF00));
+  form.Add(2, Box(0, 0, 48, 48, 0).W(4, 1).W(10, 0));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  // The pass's default brush, then one per box; the bitmap brush paints in the text and
+  // background colours, the frameless box without outline.
+  EXPECT_EQ(Only(lines, "SelectBrush"),
+            (Lines{"SelectBrush solid color=000000", "SelectBrush solid color=000000",
+                   "SelectBrush solid color=0000FF", "SelectBrush hatch=3 color=0000FF",
+                   "SelectBrush pattern=FFFFFFFFFFFFFFFF color=000000 background=00FF00",
+                   "SelectBrush hollow", "SelectBrush solid color=000000"}));
+  EXPECT_EQ(Only(lines, "SelectPen style=5").size(), 1u);
+}
+
+#if __has_include("formdraw/image/image_printer.h")  // the image library is in this tree
+// A 2 x 2 24-bit bitmap file.
+std::string TinyBitmap() {
+  Rec file(70);
+  file.S(0, "BM").I32(2, 70).I32(10, 54).I32(14, 40).I32(18, 2).I32(22, 2).I16(26, 1).I16(28, 24).I32(34, 16);
+  return std::string(file.b.begin(), file.b.end());
+}
+
+TEST_F(TraceSession, PassDrawsStaticImagesInOrder) {
+  const std::string bitmap = (root_ / "logo.bmp").string();
+  fs::create_directories(root_);
+  std::ofstream(bitmap, std::ios::binary) << TinyBitmap();
+  FormBuilder form;
+  form.Add(1, Line(0, 0, 48, 0, 1, 0));
+  form.Add(4, Rec(154).W(0, 1).I32(4, 1440).I32(8, 1440).I32(12, 2880).I32(16, 2160)
+                  .W(12, static_cast<int>(bitmap.size())).S(26, bitmap));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  const auto image = std::find_if(lines.begin(), lines.end(),
+                                  [](const std::string& l) { return l.rfind("StretchBitmap", 0) == 0; });
+  ASSERT_NE(image, lines.end()) << ::testing::PrintToString(lines);
+  EXPECT_EQ(image->rfind("StretchBitmap 300 300 600 450", 0), 0u) << *image;
+  EXPECT_LT(std::find(lines.begin(), lines.end(), "LineTo 10 0"), image);
+}
+#endif
+
 TEST_F(TraceSession, UnusedEntriesAndUnknownKindsAreSkipped) {
   FormBuilder form;
   form.Add(2, Box(0, 0, 100, 100, 0), false);

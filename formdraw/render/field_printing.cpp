@@ -70,7 +70,13 @@ int PrintFlowField(WorkArea& area, const FoundField& field, std::string_view val
   if (!d || !FontEntryOf(area, d->font, entry)) return -5;
   fmdraw::session::PrintText(area, draw::TwipsToMm(d->x), draw::TwipsToMm(d->y),
                              std::max(1, draw::TwipsToMm(d->width)), 1, 1, " ");
-  return DrawFlowText(area, *d, value, entry, FormScaleOf(area)) ? 0 : -5;
+  // The engine selects its own font; the session's font is selected again afterwards so
+  // that the setting calls' early return stays true to the device.
+  fmdraw::device::Device& dev = *area.device;
+  const fmdraw::device::Font sessionFont = dev.State().font;
+  const bool drawn = DrawFlowText(area, *d, value, entry, FormScaleOf(area));
+  if (dev.State().font != sessionFont) dev.SelectFont(sessionFont);
+  return drawn ? 0 : -5;
 }
 
 }  // namespace

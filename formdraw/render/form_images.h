@@ -1,7 +1,6 @@
-// The form pass's static images. The image printer (conversion of TIFF files to
-// temporary bitmaps, drawing the bitmap of an image record) belongs to the image
-// library; until it is linked here these functions draw nothing.
-// TODO(images): call the image library's PreconvertFormImages / DrawFormImage.
+// The form pass's static images, drawn by the image library (formdraw/image/): TIFF
+// images converted to temporary bitmap copies before the pass, each image record drawn
+// in its place in the drawing order. Builds without the image library draw no images.
 #pragma once
 
 #include <cstdint>

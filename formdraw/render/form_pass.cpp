@@ -47,7 +47,8 @@ class FormPass {
 
   int Run() {
     SaveDevice();
-    const int status = Begin() ? Walk() : 4;
+    int status = Begin();
+    if (status == 0) status = Walk();
     RestoreDevice();
     return status;
   }
@@ -56,11 +57,14 @@ class FormPass {
   // --- pass set-up and tear-down ---
   void SaveDevice() { saved_ = dev_.State(); }
 
-  bool Begin() {
+  // 0, or 1 when the default pen and 4 when the default brush cannot be made. (The
+  // bitmap brushes need no making ahead here: the device takes brushes as values.)
+  int Begin() {
     dev_.SetBkMode(device::BkMode::kTransparent);
     dev_.SetBkColor(device::kWhite);
     const device::Pen pen{0, draw::ShapePenWidth(0, 1, scale_.magnification, scale_.dpi), device::kBlack};
-    if (!dev_.SelectPen(pen) || !dev_.SelectBrush(device::Brush{})) return false;
+    if (!dev_.SelectPen(pen)) return 1;
+    if (!dev_.SelectBrush(device::Brush{})) return 4;
     device::Font placeholder;
     placeholder.height = 50;
     placeholder.width = 50;
@@ -68,7 +72,7 @@ class FormPass {
     placeholder.pitchAndFamily = draw::kFixedPitchRoman;
     placeholder.face = std::string(draw::kMinchoFace);
     dev_.SelectFont(placeholder);
-    return true;
+    return 0;
   }
 
   void RestoreDevice() {
@@ -131,10 +135,12 @@ class FormPass {
     return dev_.State().pen == pen || dev_.SelectPen(pen);
   }
 
+  // Patterns 0 to 7 take the shape's colour. The bitmap brushes 8 to 13 are made once
+  // for the pass and, like monochrome pattern brushes, paint their 0 bits in the
+  // device's text colour and their 1 bits in its background colour at drawing time.
   bool Brush(const ShapeStyle& s) {
     device::Brush brush;
     brush.color = Ink(s.colour);
-    brush.background = area_.IsColor() ? s.background : device::kWhite;
     if (s.pattern == 1 || s.pattern < 0 || s.pattern > 13) {
       brush = device::Brush{device::BrushKind::kHollow};
     } else if (s.pattern >= 2 && s.pattern <= 7) {
@@ -143,6 +149,8 @@ class FormPass {
     } else if (s.pattern >= 8) {
       brush.kind = device::BrushKind::kPattern;
       brush.bits = kPatternBits[static_cast<std::size_t>(s.pattern - 8)];
+      brush.color = Ink(dev_.State().textColor);
+      brush.background = area_.IsColor() ? dev_.State().bkColor : device::kWhite;
     }
     return dev_.State().brush == brush || dev_.SelectBrush(brush);
   }

@@ -9,9 +9,9 @@
 
 namespace fd::render {
 
-// Runs the pass on the session's page (the page must be open). Returns 0, or 4 / 5 / 6
-// when the default pen, a shape's pen or a shape's brush could not be made (the pass
-// stops there; what was drawn stays). The device's pen, brush, font, colours and
+// Runs the pass on the session's page (the page must be open). Returns 0, or 1 / 4 / 5 / 6
+// when the default pen, the default brush, a shape's pen or a shape's brush could not be
+// made (the pass stops there; what was drawn stays). The device's pen, brush, font, colours and
 // background mode are those of before the pass when it returns.
 int RunFormPass(fmdraw::session::WorkArea& area);
 

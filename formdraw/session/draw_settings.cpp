@@ -89,9 +89,10 @@ fd::draw::SessionFont CurrentSessionFont(const WorkArea& area) {
 void SetTextColour(WorkArea& area, device::Color colour) {
   area.drawing.textColor = colour;
   area.device->SetTextColor(DrawingColor(area));
-  // Pens and brushes take the text colour: the next setting call makes them again.
+  // Pens, brushes and fonts take the text colour: the next setting call makes them again.
   area.drawing.lineApplied = false;
   area.drawing.patternApplied = false;
+  area.drawing.fontApplied = false;
 }
 
 void RestoreLine(WorkArea& area, const std::optional<LineSetting>& before) {

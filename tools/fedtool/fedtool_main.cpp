@@ -1,6 +1,7 @@
 // fedtool: form files from JSON and back.
 //   fedtool compile FORM.json OUT.fed
 //   fedtool dump IN.fed            (JSON on standard output)
+//   fedtool render FORM.fed OUT.pdf|OUT.png [--values VALUES.json] [--dpi N]
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -9,10 +10,12 @@
 #include "formdraw/form/file_search.h"
 #include "formdraw/form/text_part.h"
 #include "tools/fedtool/fed_json.h"
+#include "tools/fedtool/render_command.h"
 
 int main(int argc, char** argv) {
   std::string command = argc > 1 ? argv[1] : "";
   try {
+    if (command == "render") return fedtool::RenderCommand({argv + 2, argv + argc});
     if (command == "dump" && argc == 3) {
       auto bytes = fmdraw::form::ReadFileBytes(argv[2]);
       if (!bytes) {
@@ -49,6 +52,7 @@ int main(int argc, char** argv) {
     std::cerr << "fedtool: " << e.what() << "\n";
     return 1;
   }
-  std::cerr << "usage: fedtool compile FORM.json OUT.fed | fedtool dump IN.fed\n";
+  std::cerr << "usage: fedtool compile FORM.json OUT.fed | fedtool dump IN.fed\n"
+            << "       fedtool render FORM.fed OUT.pdf|OUT.png [--values VALUES.json] [--dpi N]\n";
   return 2;
 }

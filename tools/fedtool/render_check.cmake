@@ -1,0 +1,21 @@
+# Renders the demo form with its values to PDF and reads the texts back with pdftotext.
+# Usage: cmake -DFEDTOOL=... -DSRC=<tools/fedtool> -DWORK=<dir> -P render_check.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${FEDTOOL} compile ${SRC}/examples/render_demo.json ${WORK}/demo.fed RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "compile failed")
+endif()
+execute_process(COMMAND ${FEDTOOL} render ${WORK}/demo.fed ${WORK}/demo.pdf
+                        --values ${SRC}/examples/render_demo_values.json RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "render failed: ${rc}")
+endif()
+execute_process(COMMAND pdftotext ${WORK}/demo.pdf - OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+foreach(expected "作業日報見本" "1,234,567" "第二工場" "Valve" "NG" "Flowed note text")
+  string(FIND "${text}" "${expected}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "'${expected}' missing from the rendered PDF:\n${text}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${WORK})
