@@ -6,6 +6,7 @@
 #include <string>
 
 #include "formdraw/draw/characters.h"
+#include "formdraw/render/single_line.h"
 
 namespace fd::render {
 namespace {
@@ -180,16 +181,9 @@ long long PointsToMilli(long long points, const draw::FormScale& scale) {
 
 draw::FontRequest FlowFont(const LayoutDescriptor& d, const draw::FontEntry& entry,
                            const draw::FormScale& scale) {
-  draw::FontRequest f;
-  f.height = static_cast<int>(static_cast<long long>(d.size) * scale.dpi / 72 * scale.magnification / 100);
-  f.width = entry.charset == draw::kShiftJisCharset ? f.height / 2 : 0;
-  f.escapement = d.rotation * 100;
-  f.weight = d.bold == 1 ? 700 : 400;
-  f.italic = d.italic == 1;
-  f.charset = entry.charset;
-  f.pitchAndFamily = draw::EntryPitchAndFamily(entry);
-  f.face = entry.face;
-  return f;
+  const int height =
+      static_cast<int>(static_cast<long long>(d.size) * scale.dpi / 72 * scale.magnification / 100);
+  return TextFont(d, entry, height, entry.charset == draw::kShiftJisCharset ? height / 2 : 0);
 }
 
 FlowLayout LayOutFlowText(const LayoutDescriptor& d, std::string_view text,

@@ -20,15 +20,6 @@ using fmdraw::session::WorkArea;
 
 namespace {
 
-constexpr std::array<std::array<uint8_t, 8>, 6> kPatternBits = {{
-    {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55},
-    {0x55, 0xFF, 0xAA, 0xFF, 0x55, 0xFF, 0xAA, 0xFF},
-    {0xEE, 0xFF, 0xBB, 0xFF, 0xEE, 0xFF, 0xBB, 0xFF},
-    {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-    {0xEF, 0xFF, 0xFE, 0xFF, 0xEF, 0xFF, 0xFE, 0xFF},
-    {0xEF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF},
-}};
-
 int Word(const uint8_t* r, int word) { return form::GetI16(r + 2 * word); }
 device::Color ColourAt(const uint8_t* r, int offset) {
   return static_cast<device::Color>(form::GetI32(r + offset)) & 0x00FFFFFF;
@@ -148,7 +139,7 @@ class FormPass {
       brush.hatch = s.pattern - 2;
     } else if (s.pattern >= 8) {
       brush.kind = device::BrushKind::kPattern;
-      brush.bits = kPatternBits[static_cast<std::size_t>(s.pattern - 8)];
+      brush.bits = fmdraw::session::PatternBitmap(s.pattern);
       brush.color = Ink(dev_.State().textColor);
       brush.background = area_.IsColor() ? dev_.State().bkColor : device::kWhite;
     }

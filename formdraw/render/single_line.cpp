@@ -12,12 +12,11 @@ long long CharacterSizeMilli(int points, int magnification, int dpi) {
   return static_cast<long long>(points) * 125 * 1600 / f * magnification / 100;
 }
 
-draw::FontRequest SingleLineFont(const LayoutDescriptor& d, const draw::FontEntry& entry,
-                                 const draw::FormScale& scale) {
-  const long long size = CharacterSizeMilli(d.size, scale.magnification, scale.dpi);
+draw::FontRequest TextFont(const LayoutDescriptor& d, const draw::FontEntry& entry, int height,
+                           int width) {
   draw::FontRequest f;
-  f.height = static_cast<int>(size / 1000);
-  f.width = entry.charset == draw::kShiftJisCharset ? static_cast<int>(size / 2000) : 0;
+  f.height = height;
+  f.width = width;
   f.escapement = d.rotation * 100;
   f.weight = d.bold == 1 ? 700 : 400;
   f.italic = d.italic == 1;
@@ -25,6 +24,13 @@ draw::FontRequest SingleLineFont(const LayoutDescriptor& d, const draw::FontEntr
   f.pitchAndFamily = draw::EntryPitchAndFamily(entry);
   f.face = entry.face;
   return f;
+}
+
+draw::FontRequest SingleLineFont(const LayoutDescriptor& d, const draw::FontEntry& entry,
+                                 const draw::FormScale& scale) {
+  const long long size = CharacterSizeMilli(d.size, scale.magnification, scale.dpi);
+  return TextFont(d, entry, static_cast<int>(size / 1000),
+                  entry.charset == draw::kShiftJisCharset ? static_cast<int>(size / 2000) : 0);
 }
 
 std::string SingleLineText(std::string_view text, int direction) {

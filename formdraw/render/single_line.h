@@ -24,6 +24,12 @@ namespace fd::render {
 // size * 125 * 1600 / (14400 / dpi) * magnification / 100.
 [[nodiscard]] long long CharacterSizeMilli(int points, int magnification, int dpi);
 
+// The font request of a text of descriptor `d` at the given height and cell width in
+// dots: escapement rotation * 100, weight 700 when bold, italic, the entry's character
+// set, face and pitch and family. Shared by the single-line and the flow engine.
+[[nodiscard]] draw::FontRequest TextFont(const LayoutDescriptor& d, const draw::FontEntry& entry,
+                                         int height, int width);
+
 // The font of a static text: height size / 1000 dots, cell width size / 2000 for the
 // Shift-JIS character set (else 0), escapement rotation * 100, weight 700 when bold,
 // italic, the entry's character set, face and pitch and family (+4 by its first word).

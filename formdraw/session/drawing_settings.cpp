@@ -19,6 +19,10 @@ constexpr std::array<std::array<uint8_t, 8>, 6> kPatternBits = {{
 
 }  // namespace
 
+const std::array<uint8_t, 8>& PatternBitmap(int32_t pattern) {
+  return kPatternBits.at(static_cast<std::size_t>(pattern - 8));
+}
+
 std::string BuiltInFace(int32_t face) {
   return platform::Utf8ToCp932(face == 1 ? "ＭＳ 明朝" : "ＭＳ ゴシック");
 }
@@ -51,7 +55,7 @@ device::Brush BrushForPattern(const WorkArea& area, int32_t pattern) {
     brush.hatch = pattern - 2;
   } else if (pattern >= 8 && pattern <= 13) {
     brush.kind = device::BrushKind::kPattern;
-    brush.bits = kPatternBits[pattern - 8];
+    brush.bits = PatternBitmap(pattern);
   }
   return brush;
 }

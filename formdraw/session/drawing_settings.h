@@ -4,6 +4,8 @@
 // start, which re-applies the settings last given.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "formdraw/session/work_area.h"
@@ -16,6 +18,9 @@ std::string BuiltInFace(int32_t face);
 // Windows font constants used for the library's fonts.
 inline constexpr int32_t kShiftJisCharset = 128;
 inline constexpr int32_t kFixedPitchRoman = 0x01 | 0x10;
+
+// The 8 x 8 bitmap of pattern 8 to 13, one byte a row, left pixel in the high bit.
+const std::array<uint8_t, 8>& PatternBitmap(int32_t pattern);
 
 // The colour that pens, brushes and text take: the text colour on colour devices.
 device::Color DrawingColor(const WorkArea& area);
