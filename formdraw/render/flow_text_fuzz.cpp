@@ -35,10 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (flow.lines.size() > render::kMaxFlowLines) __builtin_trap();
     (void)render::LayOutSingleLine(d, textView, entry, scale, metrics);
   }
-  // FmPrintText with positions far out, both font paths.
-  const draw::PrintTextArgs args{d.x * 65536, d.y * 65536, d.width * 65536, d.direction % 4 + 1,
+  // FmPrintText with positions far out (int16 times 65535 stays within 32 bits when
+  // negated), both font paths.
+  const draw::PrintTextArgs args{d.x * 65535, d.y * 65535, d.width * 65535, d.direction % 4 + 1,
                                  d.alignment % 4 + 1};
-  const draw::PageTransform page{1200, 1000, d.height * 65536, -d.height * 65536};
+  const draw::PageTransform page{1200, 1000, d.height * 65535, -d.height * 65535};
   for (bool builtIn : {true, false}) {
     auto font = draw::MakeCreateFont({d.size * 1000, d.size * 1000, d.rotation * 40, false, false,
                                       128, 1, 0x10, entry.face},
