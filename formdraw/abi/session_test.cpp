@@ -133,6 +133,33 @@ TEST_F(SessionTest, ArgumentChecks) {
   EXPECT_EQ(Outputs().size(), 1u) << "output still goes to the printer";
 }
 
+TEST_F(SessionTest, PrinterResolutionOutsideItsRangeIsRefused) {
+  struct Row {
+    const char* settings;
+    int expected;
+  };
+  // A tiny custom page keeps the page size check from catching the resolution first.
+  const Row rows[] = {
+      {"Dpi=0\r\n", -8},
+      {"Dpi=-300\r\n", -8},
+      {"Dpi=3000000\r\nPaperSize=0\r\nPaperLength=1\r\nPaperWidth=1\r\n", -8},
+      {"Dpi=9600\r\nPaperSize=0\r\nPaperLength=10\r\nPaperWidth=10\r\n", 0},
+  };
+  for (const auto& r : rows) {
+    std::ofstream(root_ / "win" / "printers.ini")
+        << "[Folder PDF]\r\nDriver=fmdraw\r\nPort=" << (root_ / "out").string()
+        << "\r\nFormat=trace\r\n" << r.settings;
+    EXPECT_EQ(Init(form_.c_str()), r.expected) << r.settings;
+    if (r.expected != 0) {
+      EXPECT_TRUE(RecordIsZero()) << r.settings;
+      continue;
+    }
+    EXPECT_EQ(FmSetLine(0, 10, session_.data()), 0);
+    EXPECT_EQ(FmPrintLine(0, 0, 50, 50, session_.data()), 0);
+    EXPECT_EQ(FmTerm(session_.data()), 0);
+  }
+}
+
 TEST_F(SessionTest, SignatureChecks) {
   std::string v3 = (root_ / "forms" / "v3.fed").string();
   std::ofstream(v3, std::ios::binary) << EmptyForm("#Formvista Ver3.00");
@@ -268,6 +295,28 @@ TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
   std::memset(p.formFile, 'a', sizeof p.formFile);
   EXPECT_EQ(FmInitIndirect(&p, session_.data()), -2);
   EXPECT_TRUE(RecordIsZero());
+}
+
+TEST_F(SessionTest, FailedIndirectOpenLeavesNoWorkArea) {
+  struct Row {
+    int mode;
+    int magnification;
+    std::string form;
+    int expected;
+  };
+  const Row rows[] = {
+      {6, 100, form_, -1},
+      {1, 0, form_, -8},
+      {1, 100, (root_ / "forms" / "missing.fed").string(), -3},
+  };
+  for (const auto& r : rows) {
+    FmInitParams p{};
+    p.mode = r.mode;
+    p.magnification = r.magnification;
+    std::memcpy(p.formFile, r.form.c_str(), r.form.size());
+    EXPECT_EQ(FmInitIndirect(&p, session_.data()), r.expected) << r.form;
+    EXPECT_TRUE(RecordIsZero()) << r.form;
+  }
 }
 
 TEST_F(SessionTest, ChangeFormAndRegistration) {

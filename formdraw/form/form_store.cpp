@@ -60,15 +60,21 @@ int FormStore::SetForm(int formNo, int magnification, int16_t xOffset, int16_t y
                        std::string_view fileName) {
   if (formNo < 0 || formNo >= kMaxFormNumbers) return -1;
   FormNumber& n = numbers_[formNo];
-  // Earlier numbers are compared in turn, up to the first without a name.
-  for (int other = 0; other < formNo && !numbers_[other].fileName.empty(); ++other) {
-    if (numbers_[other].fileName != fileName) continue;
+  // Earlier numbers are compared in turn, up to the first without a name. An alias
+  // counts with its owner's name, so a file registered after an alias is still shared
+  // rather than loaded a second time.
+  for (int other = 0; other < formNo; ++other) {
+    int owner = Owner(other);
+    if (owner < 0) break;
+    if (numbers_[owner].fileName != fileName) continue;
     if (n.slot >= 0) ReleaseSlot(n.slot);
-    n.aliasOf = other;
+    n.aliasOf = owner;
     n.fileName.clear();
     n.magnification = magnification;
     n.xOffset = xOffset;
     n.yOffset = yOffset;
+    // The current number now draws from its owner's slot.
+    if (formNo == currentNo_ && numbers_[owner].slot >= 0) currentSlot_ = numbers_[owner].slot;
     return 0;
   }
   n.fileName = std::string(fileName);

@@ -240,6 +240,27 @@ TEST_F(FormStoreTest, SecondNumberForSameFileIsAnAlias) {
   EXPECT_EQ(store.SetForm(400, 100, 0, 0, Name(1)), -1);
 }
 
+TEST_F(FormStoreTest, AliasesChainThroughEarlierAliasesAndMoveTheCurrentSlot) {
+  FormStore store;
+  int loads = 0;
+  store.SetLoader([&](const std::string& n, FormData& d) { ++loads; return LoadFormFile(n, d); });
+  ASSERT_EQ(store.SetForm(0, 100, 0, 0, Name(0)), 0);
+  ASSERT_EQ(store.SetForm(1, 100, 0, 0, Name(0)), 0);  // alias of 0
+  ASSERT_EQ(store.SetForm(2, 100, 0, 0, Name(1)), 0);
+  ASSERT_EQ(store.SetForm(3, 100, 0, 0, Name(1)), 0);
+  EXPECT_EQ(loads, 2) << "the file of number 2 is shared, not loaded again";
+  EXPECT_EQ(store.Number(3).aliasOf, 2);
+  ASSERT_EQ(store.SetForm(4, 100, 0, 0, Name(0)), 0);
+  EXPECT_EQ(store.Number(4).aliasOf, 0) << "an alias resolves to the owner";
+
+  ASSERT_EQ(store.SetForm(5, 100, 0, 0, Name(2)), 0);
+  ASSERT_EQ(store.MakeCurrent(5), 0);
+  ASSERT_EQ(store.SetForm(5, 100, 0, 0, Name(1)), 0);  // the current number becomes an alias
+  EXPECT_EQ(store.CurrentSlot(), store.Number(2).slot);
+  EXPECT_NE(store.CurrentForm(), nullptr);
+  EXPECT_EQ(store.LoadedCount(), 2);
+}
+
 TEST_F(FormStoreTest, TwentySlotsThenRoundRobin) {
   FormStore store;
   for (int i = 0; i < 20; ++i) ASSERT_EQ(store.SetForm(i, 100, 0, 0, Name(i)), 0);
