@@ -21,6 +21,19 @@ int FormStore::Owner(int formNo) const {
   return -1;
 }
 
+// A magnification above 0 is stored with its offsets; 0 (or below) keeps what the number
+// has. A number that never had one draws at 100 percent: drawing at 0 percent would put
+// every object of the form on one point.
+void FormStore::StoreScale(FormNumber& n, int magnification, int16_t xOffset, int16_t yOffset) {
+  if (magnification > 0) {
+    n.magnification = magnification;
+    n.xOffset = xOffset;
+    n.yOffset = yOffset;
+  } else if (n.magnification < 1) {
+    n.magnification = 100;
+  }
+}
+
 int FormStore::FreeSlot() const {
   for (int s = 0; s < kMaxSlots; ++s)
     if (!slots_[s].used) return s;
@@ -70,20 +83,14 @@ int FormStore::SetForm(int formNo, int magnification, int16_t xOffset, int16_t y
     if (n.slot >= 0) ReleaseSlot(n.slot);
     n.aliasOf = owner;
     n.fileName.clear();
-    n.magnification = magnification;
-    n.xOffset = xOffset;
-    n.yOffset = yOffset;
+    StoreScale(n, magnification, xOffset, yOffset);
     // The current number now draws from its owner's slot.
     if (formNo == currentNo_ && numbers_[owner].slot >= 0) currentSlot_ = numbers_[owner].slot;
     return 0;
   }
   n.fileName = std::string(fileName);
   n.aliasOf = -1;
-  if (magnification > 0) {
-    n.magnification = magnification;
-    n.xOffset = xOffset;
-    n.yOffset = yOffset;
-  }
+  StoreScale(n, magnification, xOffset, yOffset);
   // A number registered again keeps its slot; otherwise the next free slot is used.
   int slot = n.slot >= 0 ? n.slot : FreeSlot();
   if (slot < 0) return 0;

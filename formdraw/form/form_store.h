@@ -45,7 +45,8 @@ class FormStore {
   void SetLoader(Loader loader) { loader_ = std::move(loader); }
 
   // Registers formNo for fileName. Returns -1 for a number outside 0..399, 0 for an
-  // alias or when all slots are used, else the load result.
+  // alias or when all slots are used, else the load result. A magnification of 0 keeps
+  // the number's magnification and offsets (100 percent when it has none yet).
   int SetForm(int formNo, int magnification, int16_t xOffset, int16_t yOffset,
               std::string_view fileName);
 
@@ -80,6 +81,7 @@ class FormStore {
   int LoadInto(int slot, int owner);
   void ReleaseSlot(int slot);
   int FreeSlot() const;
+  static void StoreScale(FormNumber& n, int magnification, int16_t xOffset, int16_t yOffset);
 
   std::array<FormNumber, kMaxFormNumbers> numbers_;
   std::array<FormSlot, kMaxSlots> slots_;
