@@ -2,6 +2,7 @@
 // directory: a folder printer writing PDF or trace files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -402,6 +403,26 @@ TEST(FormExports, BrokenFilesGiveTheirCodes) {
                            hanging),
               r.reader)
         << "row " << r.index;
+  }
+  fs::remove_all(dir);
+}
+
+TEST(FormExports, PipesAndFoldersAreNotReadAsFiles) {
+  // Each call would wait for a writer if it opened the pipe for reading as a file.
+  fs::path dir = fs::temp_directory_path() / ("fmpipe_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string pipe = (dir / "form.fed").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& name : {pipe, dir.string()}) {
+    int16_t counts[13]{};
+    char text[512];
+    int32_t value = 0;
+    EXPECT_EQ(FmGetFormVersion(name.c_str()), -1) << name;
+    EXPECT_EQ(FmGetFormLong(2, name.c_str(), &value), -1) << name;
+    EXPECT_EQ(FmGetFormString(4, name.c_str(), text), -1) << name;
+    EXPECT_EQ(ObjectNoGetV4(0, name.c_str(), counts), -1) << name;
+    EXPECT_EQ(FmBrsGetDataByForm(name.c_str(), 1, "a", text), -1) << name;
+    EXPECT_EQ(FmGetFieldNo(name.c_str(), "a", 1), -1) << name;
   }
   fs::remove_all(dir);
 }

@@ -1,7 +1,8 @@
 // The form store of a print session: up to 400 form numbers (file name, magnification,
 // offsets, alias, slot), up to 20 loaded slots, and the current form.
-//  - Registering a file that an earlier number already names makes the new number an
-//    alias of that number: nothing new is loaded.
+//  - Registering a file that an earlier number already names (itself or through its
+//    alias) makes the new number an alias of the number that holds the file: nothing new
+//    is loaded.
 //  - With 20 slots in use, a form made current by number reuses slots round-robin from
 //    slot 0; the number that held the reused slot loses it and reloads on demand.
 // Owned by the session's work area; used by one thread.
