@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <thread>
+#include <vector>
 
 #include "client/web/session_id.h"
 #include "client/web/test_pages.h"
@@ -22,6 +24,7 @@ class WebServerTest : public ::testing::Test {
     o.makePage = testing::MakeTestPage;
     o.tempRoot = std::filesystem::temp_directory_path() / ("tb-web-server-" + std::to_string(::getpid()));
     o.maxSessions = 3;
+    o.maxStreams = 2;
     o.keepAlive = 200ms;
     server_ = std::make_unique<WebServer>(o);
     port_ = server_->Bind();
@@ -141,6 +144,40 @@ TEST_F(WebServerTest, EventStreamCarriesTheState) {
   });
   EXPECT_NE(received.find("data: {"), std::string::npos);
   EXPECT_NE(received.find("\"lblTitle\""), std::string::npos);
+}
+
+// Event streams hold a server thread each; past the server-wide limit they are refused at
+// once, and the short requests still get their answer.
+TEST_F(WebServerTest, StreamsPastTheLimitAreRefusedAndPagesStillServed) {
+  const auto cookie = OpenPage();
+  std::atomic<int> opened{0};
+  std::vector<std::thread> readers;
+  for (int i = 0; i < 2; ++i) {
+    readers.emplace_back([&, i] {
+      httplib::Client c("127.0.0.1", port_);
+      c.set_read_timeout(20, 0);
+      bool counted = false;
+      c.Get("/events?page=1", httplib::Headers{{"Cookie", cookie}}, [&](const char*, size_t) {
+        if (!counted) ++opened;
+        counted = true;
+        return true;  // keep reading until the server ends
+      });
+    });
+  }
+  for (int i = 0; i < 200 && opened < 2; ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_EQ(opened.load(), 2);
+
+  httplib::Client extra("127.0.0.1", port_);
+  extra.set_read_timeout(5, 0);
+  auto r = extra.Get("/events?page=1", httplib::Headers{{"Cookie", OpenPage()}});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 429);
+  r = client_->Get("/assets/client.css");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 200);
+
+  server_->Stop();  // ends the open streams
+  for (auto& t : readers) t.join();
 }
 
 TEST(HostHeaderTest, AcceptsNamesAndAddressesOnly) {
