@@ -120,6 +120,19 @@
     }
     renderOverlay();
     rescale();
+    applyPageFocus();
+  }
+
+  // The control a handler put the focus on (Run after a kind or mode click) gets it in
+  // the browser too, so that Enter runs the report. Labels and options take no focus of
+  // their own, so a click on them leaves it there; a click on a button moves it.
+  function applyPageFocus() {
+    const id = state.doc && state.doc.focus;
+    if (!id || !overlay.hidden) return;
+    const active = document.activeElement;
+    if (active && active !== document.body) return;
+    const el = document.getElementById(id);
+    if (el && el.tagName === 'BUTTON' && !el.disabled && !el.classList.contains('hidden')) el.focus();
   }
 
   // ------------------------------------------------------------------ controls
