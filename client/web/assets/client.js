@@ -6,6 +6,7 @@
   'use strict';
 
   const TWIPS_PER_PX = 15;
+  const LOST = 'サーバーとの接続が切れました。ページを読み込み直してください。';
   const PAGE = Number(document.body.dataset.page);
   const stage = document.getElementById('stage');
   const docEl = document.getElementById('doc');
@@ -38,7 +39,11 @@
     const body = Object.assign({ page: PAGE, doc, kind, control: control || '' }, extra || {});
     queue = queue
       .then(() => post('/event', body))
-      .then((r) => { if (r.status === 409) notice('このページは新しいページに置き換えられました。'); })
+      .then((r) => {
+        if (r.status === 409) notice('このページは新しいページに置き換えられました。');
+        // The session ended (idle too long, server restarted): the click went nowhere.
+        if (r.status === 403 || r.status === 410) notice(LOST);
+      })
       .catch(() => {})
       .finally(() => { pending--; });
     return queue;
@@ -55,7 +60,7 @@
     };
     es.onerror = () => {
       if (es.readyState === EventSource.CLOSED && !leaving) {
-        notice('サーバーとの接続が切れました。ページを読み込み直してください。');
+        notice(LOST);
       }
     };
     window.addEventListener('pagehide', () => { leaving = true; es.close(); });
