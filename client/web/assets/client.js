@@ -323,6 +323,11 @@
     const key = JSON.stringify(g);
     if (el.dataset.grid === key) return;
     el.dataset.grid = key;
+    // New cells mean a page was loaded, and a load scrolls back to the grid's first
+    // scrollable column even when that column number is the same as before.
+    const dataKey = JSON.stringify([g.rows, g.cols, g.cells]);
+    const reloaded = el.dataset.data !== dataKey;
+    el.dataset.data = dataKey;
     const table = document.createElement('table');
     const cols = document.createElement('colgroup');
     let total = 0;
@@ -378,7 +383,7 @@
     const oldLeftCol = el.dataset.leftCol;
     el.firstChild.replaceWith(table);
     el.scrollTop = scrollTop;
-    if (oldLeftCol !== String(g.leftCol)) {
+    if (reloaded || oldLeftCol !== String(g.leftCol)) {
       let x = 0;
       for (let col = g.fixedCols; col < g.leftCol && col < g.cols; col++) x += g.widths[col] / TWIPS_PER_PX;
       el.scrollLeft = x;
