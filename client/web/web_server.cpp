@@ -207,12 +207,14 @@ void WebServer::Impl::ServePage(const httplib::Request& req, httplib::Response& 
 void WebServer::Impl::ServeEvents(const httplib::Request& req, httplib::Response& res) {
   auto session = SessionOf(req);
   if (!session) return Fail(res, 403, "no session");
-  if (openStreams.fetch_add(1) >= options.maxStreams) {
+  const int mine = session->AcquireStream(options.maxStreamsPerSession);
+  if (mine == 0) return Fail(res, 429, "too many streams");
+  // Past the server-wide limit a session still gets its first stream (at most one per
+  // session more), so streams opened in bulk by a few sessions shut out no other page.
+  const int limit = options.maxStreams + (mine == 1 ? static_cast<int>(options.maxSessions) : 0);
+  if (openStreams.fetch_add(1) >= limit) {
     --openStreams;
-    return Fail(res, 429, "too many streams");
-  }
-  if (!session->AcquireStream(options.maxStreamsPerSession)) {
-    --openStreams;
+    session->ReleaseStream();
     return Fail(res, 429, "too many streams");
   }
   res.set_header("Cache-Control", "no-store");
@@ -329,7 +331,8 @@ WebServer::WebServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::
   // Every open event stream and every waiting event request holds one pool thread; the
   // pool has room for all of them plus the short requests, so that a browser (or a
   // script) opening streams up to the limits cannot leave the server unable to answer.
-  const std::size_t threads = static_cast<std::size_t>(o.maxStreams + o.maxWaitingEvents) + 16;
+  const std::size_t threads =
+      static_cast<std::size_t>(o.maxStreams + o.maxWaitingEvents) + o.maxSessions + 16;
   http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   http.set_payload_max_length(impl_->options.maxBody);
   // Replies and state updates are small writes that must leave at once; with Nagle's
