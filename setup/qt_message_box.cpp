@@ -1,5 +1,6 @@
 #include "setup/qt_message_box.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QString>
 
@@ -13,11 +14,16 @@ QString FromUtf8(std::string_view s) {
 }  // namespace
 
 Answer QtMessageBox::AskYesNo(std::string_view text, std::string_view title) {
-  // A question box with Yes and No; Escape and the close box give No.
-  const auto pressed = QMessageBox::question(parent_, FromUtf8(title), FromUtf8(text),
-                                             QMessageBox::Yes | QMessageBox::No,
-                                             QMessageBox::Yes);
-  return pressed == QMessageBox::Yes ? Answer::kYes : Answer::kNo;
+  // A question box with Yes and No; Escape and the close box give No. The buttons are
+  // labelled in Japanese like every other text of the window, whatever translations the
+  // toolkit finds installed.
+  QMessageBox box(QMessageBox::Question, FromUtf8(title), FromUtf8(text),
+                  QMessageBox::Yes | QMessageBox::No, parent_);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes ? Answer::kYes : Answer::kNo;
 }
 
 }  // namespace setup

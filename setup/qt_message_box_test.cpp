@@ -13,7 +13,7 @@ namespace setup {
 namespace {
 
 struct Seen {
-  QString title, text;
+  QString title, text, yes, no;
   int buttons = 0;
 };
 
@@ -22,7 +22,8 @@ void PressWhenShown(QMessageBox::StandardButton button, Seen& seen) {
   QTimer::singleShot(0, [button, &seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
-    seen = {box->windowTitle(), box->text(), static_cast<int>(box->standardButtons())};
+    seen = {box->windowTitle(), box->text(), box->button(QMessageBox::Yes)->text(),
+            box->button(QMessageBox::No)->text(), static_cast<int>(box->standardButtons())};
     box->button(button)->click();
   });
 }
@@ -38,6 +39,8 @@ TEST(QtMessageBox, AsksWithTitleTextAndYesNo) {
     EXPECT_EQ(seen.title, "確認");
     EXPECT_EQ(seen.text, "設定内容を登録します。よろしいですか？");
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(seen.yes, "はい(&Y)") << "Japanese button texts, not the toolkit's own";
+    EXPECT_EQ(seen.no, "いいえ(&N)");
   }
 }
 

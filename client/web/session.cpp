@@ -141,13 +141,14 @@ void Session::Touch() {
   lastActive_ = std::chrono::steady_clock::now();
 }
 
-bool Session::AcquireStream(int max) {
-  if (streams_.fetch_add(1) >= max) {
+int Session::AcquireStream(int max) {
+  const int before = streams_.fetch_add(1);
+  if (before >= max) {
     --streams_;
-    return false;
+    return 0;
   }
   everStreamed_ = true;
-  return true;
+  return before + 1;
 }
 
 std::chrono::steady_clock::time_point Session::LastActive() const {

@@ -90,8 +90,9 @@ class Session final : public Host {
   std::optional<std::filesystem::path> Download(int number, std::string* fileName);
 
   void Touch();
-  // Counts the browser's open event streams; false when `max` are open already.
-  bool AcquireStream(int max);
+  // Counts the browser's open event streams: how many are open with this one, or 0 (and
+  // nothing counted) when `max` are open already.
+  int AcquireStream(int max);
   void ReleaseStream() { --streams_; }
   // True once a browser has opened the session's event stream: a page that never does
   // was not loaded by a browser (a script, a prefetch).

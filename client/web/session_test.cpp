@@ -237,7 +237,7 @@ TEST(SessionRegistryTest, AFullTableGivesUpSessionsNoBrowserShowed) {
   auto shown = registry.Create();
   auto scripted = registry.Create();
   ASSERT_TRUE(shown && scripted);
-  ASSERT_TRUE(shown->second->AcquireStream(4));
+  ASSERT_EQ(shown->second->AcquireStream(4), 1);
   EXPECT_FALSE(registry.Create()) << "nothing unused long enough yet";
   std::this_thread::sleep_for(80ms);
   EXPECT_TRUE(registry.Create());

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "client/core/scripted_host.h"
 #include "client/grid/flex_grid.h"
+#include "client/selection/doc_main.h"
 #include "client/web/event_check.h"
 
 namespace tb::web {
@@ -52,6 +54,18 @@ TEST(StateJsonTest, GridCellsColoursAndMergedHeadings) {
 TEST(StateJsonTest, ColoursAreWindowsByteOrder) {
   EXPECT_EQ(CssColour(Rgb(192, 255, 255)), "#c0ffff");
   EXPECT_EQ(CssColour(Rgb(0, 0, 128)), "#000080");
+}
+
+// The browser moves its focus to the control the page's handler chose (Run after a kind
+// click, so that Enter runs the report).
+TEST(StateJsonTest, CarriesTheControlThePageFocused) {
+  ClientState state;
+  ScriptedHost host;
+  DocMain page(state, host);
+  EXPECT_EQ(DocumentJson(page)["focus"], "");
+  page.optGeppou_Click();
+  EXPECT_EQ(DocumentJson(page)["focus"], "cmdJikkou");
+  EXPECT_EQ(DocumentJson(GridDoc())["focus"], "") << "pages without a focus of their own";
 }
 
 TEST(EventCheckTest, GridCellsInsideTheGridOnly) {

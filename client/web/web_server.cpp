@@ -125,6 +125,7 @@ struct WebServer::Impl {
 
   ServerOptions options;
   SessionRegistry registry;
+  std::atomic<int> openStreams{0}, waitingEvents{0};
   httplib::Server http;
   std::atomic<bool> stopping{false};
   std::mutex sweepMu;
@@ -206,7 +207,16 @@ void WebServer::Impl::ServePage(const httplib::Request& req, httplib::Response& 
 void WebServer::Impl::ServeEvents(const httplib::Request& req, httplib::Response& res) {
   auto session = SessionOf(req);
   if (!session) return Fail(res, 403, "no session");
-  if (!session->AcquireStream(options.maxStreamsPerSession)) return Fail(res, 429, "too many streams");
+  const int mine = session->AcquireStream(options.maxStreamsPerSession);
+  if (mine == 0) return Fail(res, 429, "too many streams");
+  // Past the server-wide limit a session still gets its first stream (at most one per
+  // session more), so streams opened in bulk by a few sessions shut out no other page.
+  const int limit = options.maxStreams + (mine == 1 ? static_cast<int>(options.maxSessions) : 0);
+  if (openStreams.fetch_add(1) >= limit) {
+    --openStreams;
+    session->ReleaseStream();
+    return Fail(res, 429, "too many streams");
+  }
   res.set_header("Cache-Control", "no-store");
   auto seen = std::make_shared<std::uint64_t>(0);
   const auto keepAlive = options.keepAlive;
@@ -228,7 +238,10 @@ void WebServer::Impl::ServeEvents(const httplib::Request& req, httplib::Response
         }
         return sink.write(chunk.data(), chunk.size());
       },
-      [session](bool) { session->ReleaseStream(); });
+      [this, session](bool) {
+        session->ReleaseStream();
+        --openStreams;
+      });
 }
 
 void WebServer::Impl::ReceiveEvent(const httplib::Request& req, httplib::Response& res) {
@@ -238,7 +251,13 @@ void WebServer::Impl::ReceiveEvent(const httplib::Request& req, httplib::Respons
   std::string why;
   auto e = ParseBrowserEvent(req.body, &why);
   if (!e) return Fail(res, 400, why);
-  switch (session->PostEvent(e->page, std::move(e->doc), std::move(e->event))) {
+  if (waitingEvents.fetch_add(1) >= options.maxWaitingEvents) {
+    --waitingEvents;
+    return Fail(res, 429, "too many events waiting");
+  }
+  const auto outcome = session->PostEvent(e->page, std::move(e->doc), std::move(e->event));
+  --waitingEvents;
+  switch (outcome) {
     case EventOutcome::kDone: return res.set_content("{\"ok\":true}", kJson);
     case EventOutcome::kRefused: return Fail(res, 400, "event refused");
     case EventOutcome::kStale: return Fail(res, 409, "page no longer shown");
@@ -307,9 +326,13 @@ void WebServer::Impl::Sweep() {
 
 WebServer::WebServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {
   auto& http = impl_->http;
-  // Every open page holds one pool thread with its event stream, so the pool is sized
-  // for the session limit plus the short requests around them.
-  const std::size_t threads = impl_->options.maxSessions * 2 + 8;
+  auto& o = impl_->options;
+  if (o.maxStreams <= 0) o.maxStreams = static_cast<int>(o.maxSessions) * 2;
+  // Every open event stream and every waiting event request holds one pool thread; the
+  // pool has room for all of them plus the short requests, so that a browser (or a
+  // script) opening streams up to the limits cannot leave the server unable to answer.
+  const std::size_t threads =
+      static_cast<std::size_t>(o.maxStreams + o.maxWaitingEvents) + o.maxSessions + 16;
   http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   http.set_payload_max_length(impl_->options.maxBody);
   // Replies and state updates are small writes that must leave at once; with Nagle's

@@ -38,6 +38,13 @@ struct ServerOptions {
   std::chrono::steady_clock::duration idleLimit = std::chrono::minutes(30);
   std::size_t maxBody = 64 * 1024;
   int maxStreamsPerSession = 4;
+  // Requests that hold a server thread for long, counted over all sessions: open event
+  // streams (0 = two per session; a session's first stream is let in above this, up to
+  // one more per session) and event requests waiting for their handler. The thread pool
+  // is sized above their sum, so that pages, assets, answers and downloads are still
+  // served when these limits are reached.
+  int maxStreams = 0;
+  int maxWaitingEvents = 32;
   std::chrono::milliseconds keepAlive{15000};  // comment line on an idle event stream
 };
 

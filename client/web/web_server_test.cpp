@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
+#include <future>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "client/web/session_id.h"
 #include "client/web/test_pages.h"
@@ -22,6 +26,7 @@ class WebServerTest : public ::testing::Test {
     o.makePage = testing::MakeTestPage;
     o.tempRoot = std::filesystem::temp_directory_path() / ("tb-web-server-" + std::to_string(::getpid()));
     o.maxSessions = 3;
+    o.maxStreams = 2;
     o.keepAlive = 200ms;
     server_ = std::make_unique<WebServer>(o);
     port_ = server_->Bind();
@@ -141,6 +146,45 @@ TEST_F(WebServerTest, EventStreamCarriesTheState) {
   });
   EXPECT_NE(received.find("data: {"), std::string::npos);
   EXPECT_NE(received.find("\"lblTitle\""), std::string::npos);
+}
+
+// Event streams hold a server thread each. Past the server-wide limit (2 here) further
+// streams are refused at once, except a session's first, so that streams opened in bulk
+// shut out no other page; short requests are still answered.
+TEST_F(WebServerTest, StreamsPastTheLimitAreRefusedButEachSessionGetsOne) {
+  std::vector<std::thread> readers;
+  // Opens an event stream read on its own thread until the server ends; its status.
+  auto open = [&](const std::string& cookie) {
+    auto status = std::make_shared<std::promise<int>>();
+    auto answered = status->get_future();
+    readers.emplace_back([this, cookie, status] {
+      httplib::Client c("127.0.0.1", port_);
+      c.set_read_timeout(20, 0);
+      bool told = false;
+      c.Get("/events?page=1", httplib::Headers{{"Cookie", cookie}},
+            [&](const httplib::Response& r) {
+              status->set_value(r.status);
+              told = true;
+              return true;
+            },
+            [](const char*, size_t) { return true; });
+      if (!told) status->set_value(-1);
+    });
+    return answered.wait_for(5s) == std::future_status::ready ? answered.get() : -2;
+  };
+  const auto bulk = OpenPage();
+  const auto other = OpenPage();
+  EXPECT_EQ(open(bulk), 200);
+  EXPECT_EQ(open(bulk), 200);
+  EXPECT_EQ(open(bulk), 429) << "past the server-wide limit";
+  EXPECT_EQ(open(other), 200) << "a session's first stream";
+  EXPECT_EQ(open(other), 429);
+  auto r = client_->Get("/assets/client.css");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 200);
+
+  server_->Stop();  // ends the open streams
+  for (auto& t : readers) t.join();
 }
 
 TEST(HostHeaderTest, AcceptsNamesAndAddressesOnly) {

@@ -6,6 +6,7 @@
   'use strict';
 
   const TWIPS_PER_PX = 15;
+  const LOST = 'サーバーとの接続が切れました。ページを読み込み直してください。';
   const PAGE = Number(document.body.dataset.page);
   const stage = document.getElementById('stage');
   const docEl = document.getElementById('doc');
@@ -38,7 +39,11 @@
     const body = Object.assign({ page: PAGE, doc, kind, control: control || '' }, extra || {});
     queue = queue
       .then(() => post('/event', body))
-      .then((r) => { if (r.status === 409) notice('このページは新しいページに置き換えられました。'); })
+      .then((r) => {
+        if (r.status === 409) notice('このページは新しいページに置き換えられました。');
+        // The session ended (idle too long, server restarted): the click went nowhere.
+        if (r.status === 403 || r.status === 410) notice(LOST);
+      })
       .catch(() => {})
       .finally(() => { pending--; });
     return queue;
@@ -55,7 +60,7 @@
     };
     es.onerror = () => {
       if (es.readyState === EventSource.CLOSED && !leaving) {
-        notice('サーバーとの接続が切れました。ページを読み込み直してください。');
+        notice(LOST);
       }
     };
     window.addEventListener('pagehide', () => { leaving = true; es.close(); });
@@ -120,6 +125,19 @@
     }
     renderOverlay();
     rescale();
+    applyPageFocus();
+  }
+
+  // The control a handler put the focus on (Run after a kind or mode click) gets it in
+  // the browser too, so that Enter runs the report. Labels and options take no focus of
+  // their own, so a click on them leaves it there; a click on a button moves it.
+  function applyPageFocus() {
+    const id = state.doc && state.doc.focus;
+    if (!id || !overlay.hidden) return;
+    const active = document.activeElement;
+    if (active && active !== document.body) return;
+    const el = document.getElementById(id);
+    if (el && el.tagName === 'BUTTON' && !el.disabled && !el.classList.contains('hidden')) el.focus();
   }
 
   // ------------------------------------------------------------------ controls
@@ -305,6 +323,11 @@
     const key = JSON.stringify(g);
     if (el.dataset.grid === key) return;
     el.dataset.grid = key;
+    // New cells mean a page was loaded, and a load scrolls back to the grid's first
+    // scrollable column even when that column number is the same as before.
+    const dataKey = JSON.stringify([g.rows, g.cols, g.cells]);
+    const reloaded = el.dataset.data !== dataKey;
+    el.dataset.data = dataKey;
     const table = document.createElement('table');
     const cols = document.createElement('colgroup');
     let total = 0;
@@ -360,7 +383,7 @@
     const oldLeftCol = el.dataset.leftCol;
     el.firstChild.replaceWith(table);
     el.scrollTop = scrollTop;
-    if (oldLeftCol !== String(g.leftCol)) {
+    if (reloaded || oldLeftCol !== String(g.leftCol)) {
       let x = 0;
       for (let col = g.fixedCols; col < g.leftCol && col < g.cols; col++) x += g.widths[col] / TWIPS_PER_PX;
       el.scrollLeft = x;
