@@ -171,3 +171,15 @@ test('refused and malformed requests leave the page working', async () => {
     await browser.close();
   }
 });
+
+test('a click after the session has ended tells the user to reload', async () => {
+  const { browser, page } = await open();
+  try {
+    await browser.context.clearCookies();
+    await page.click('#cmdHello');
+    await page.waitForSelector('#Notice');
+    assert.equal(await text(page, '#Notice'), 'サーバーとの接続が切れました。ページを読み込み直してください。');
+  } finally {
+    await browser.close();
+  }
+});

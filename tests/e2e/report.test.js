@@ -236,9 +236,13 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
       await page.waitForFunction((w) => document.getElementById('lblPage').textContent === w, `2/${maxPage}`);
       await loaded(page);
     }
+    // A grid scrolled to the right starts again at its first column on the next period.
+    const scrolled = await page.$eval('#grdGrid', (e) => { e.scrollLeft = 400; return e.scrollLeft; });
     await page.click('#cmdGo');
     await page.waitForFunction((c) => document.getElementById('lblTitle').textContent !== c, caption);
     await loaded(page);
+    assert.ok(scrolled > 0, 'the daily grid is wider than its frame');
+    await page.waitForFunction(() => document.getElementById('grdGrid').scrollLeft === 0);
     await page.click('#cmdZen');
     await page.waitForFunction((c) => document.getElementById('lblTitle').textContent === c, caption);
     await loaded(page);
