@@ -16,7 +16,7 @@ PACKAGES=(
   # web host
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev
   # settings program
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   # independent checkers and browser tests
   zbar-tools poppler-utils chromium chromium-driver xvfb
 )

@@ -7,8 +7,11 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QString>
+#include <QTranslator>
 
 #include "setup/form1.h"
 #include "setup/qt_message_box.h"
@@ -53,6 +56,13 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("TBWebSetup"));
   QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+  // Qt's own texts (the edit fields' context menus) in Japanese, like the window; when
+  // the translation files are missing they stay in English.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
   const Options options = ParseOptions(app);
   if (!QDir(options.dir).exists()) {
     std::fprintf(stderr, "TBWebSetup: folder %s does not exist\n",
