@@ -56,6 +56,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("TBWebSetup"));
   QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+  const Options options = ParseOptions(app);  // --help stays in one language
   // Qt's own texts (the edit fields' context menus) in Japanese, like the window; when
   // the translation files are missing they stay in English.
   QTranslator qtTexts;
@@ -63,7 +64,6 @@ int main(int argc, char* argv[]) {
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(&qtTexts);
   }
-  const Options options = ParseOptions(app);
   if (!QDir(options.dir).exists()) {
     std::fprintf(stderr, "TBWebSetup: folder %s does not exist\n",
                  qPrintable(options.dir));
