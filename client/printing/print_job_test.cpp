@@ -268,6 +268,9 @@ TEST_F(PrintJob, MonthlyRangeWithADisabledDayTheMonthLacksStartsOnTheMonthsLastD
 
 TEST_F(PrintJob, RangeRefusals) {
   RunRangePrint(s, host, {2026, 3, 8, 2026, 3, 7});
+  // The dates are read into the state before they are compared.
+  EXPECT_EQ(s.gReportDate, Day(2026, 3, 8));
+  EXPECT_EQ(s.gEndDate, Day(2026, 3, 7));
   s.gReportKind = 2;  // the disabled day labels count too
   RunRangePrint(s, host, {2026, 3, 20, 2026, 3, 5});
   s.gReportKind = 1;

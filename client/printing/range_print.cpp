@@ -56,13 +56,15 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
   const auto start = Ymd(s.gReportKind, r.startYear, r.startMonth, r.startDay);
   const auto end = Ymd(s.gReportKind, r.endYear, r.endMonth, r.endDay);
   // A daily date that does not exist (2/30) cannot bound a range either.
+  if (start.ok() && end.ok()) {
+    s.gReportDate = start;
+    s.gEndDate = end;
+  }
   if (!start.ok() || !end.ok() || start > end) {
     Finish(host);
     host.MsgBox(msg::kBadPrintRange, MsgBoxButtons::kOk, msg::kCaptionConfirm);
     return;
   }
-  s.gReportDate = start;
-  s.gEndDate = end;
   const int total = PeriodCount(s.gReportKind, start, end);
   int done = 0, i = 1;
   do {
