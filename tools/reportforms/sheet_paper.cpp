@@ -47,8 +47,8 @@ SheetPaper SheetPaperFor(std::string_view suffix) {
   p.topMargin = large ? 1000 : 700;
   p.bottomMargin = large ? 1000 : 700;
   p.valuePoints = PointsNear(row->layout.fontSize);
-  // A heading of kHeadingChars full-width characters fits 92 % of a column.
-  p.headingPoints = std::max(4, PointsToFit(p.ColumnWidth() * 92 / 100, 2 * kHeadingChars));
+  // A heading of kHeadingChars full-width characters fits 96 % of a column.
+  p.headingPoints = std::max(4, PointsToFit(p.ColumnWidth() * 96 / 100, 2 * kHeadingChars));
   p.titlePoints = large ? 20 : 14;
   p.periodPoints = large ? 12 : 9;
   return p;
