@@ -85,15 +85,15 @@ class RangeJobCleanup {
 
 bool PageIsPrinted(ClientState& s, Host& host, int page) {
   db::Recordset rs;
-  const bool opened = OpenKanriQuery(s, host, sql::PrintPage(s.gReportKind, page), rs);
-  const bool printed = opened && !rs.Eof();
-  if (opened) CloseKanriQuery(s, rs);
+  OpenLayoutQuery(s, host, sql::PrintPage(s.gReportKind, page), rs);
+  const bool printed = !rs.Eof();
+  CloseKanriQuery(s, rs);
   return printed;
 }
 
 std::string PageTitleOf(ClientState& s, Host& host, int page) {
   db::Recordset rs;
-  if (!OpenKanriQuery(s, host, sql::PageTitle(s.gReportKind, page), rs)) return {};
+  OpenLayoutQuery(s, host, sql::PageTitle(s.gReportKind, page), rs);
   std::string title = rs.Eof() ? std::string() : rs.Field("Title").value_or("");
   CloseKanriQuery(s, rs);
   return title;

@@ -215,6 +215,20 @@ TEST_F(PrintJob, ADatabaseErrorEndsTheJobWithTheSessionClosed) {
   EXPECT_FALSE(s.gDataRs.IsOpen());
 }
 
+TEST_F(PrintJob, ALostLayoutDatabaseEndsEachJobWithOneMessage) {
+  share.AddPage(1, 1, "");
+  share.AddPage(1, 2, "");
+  s.gMaxPage = 3;
+  std::filesystem::rename(share.LayoutDb(), share.LayoutDb().string() + ".gone");
+  RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
+  const std::string lost(msg::kDatabaseUnreachable);
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(lost, lost));  // once a period, not once a page
+  EXPECT_TRUE(fake.Lines("FmPrintForm").empty());
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 2u);
+  EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
+  EXPECT_FALSE(s.gDataRs.IsOpen());
+}
+
 TEST_F(PrintJob, ThreeDaysAreThreeJobsInDateOrderAndAFailedJobDoesNotStopTheRange) {
   share.AddPage(1, 1, "");
   RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});
