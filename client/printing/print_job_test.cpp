@@ -289,10 +289,12 @@ TEST_F(PrintJob, RangeRefusals) {
   RunRangePrint(s, host, {2026, 3, 20, 2026, 3, 5});
   s.gReportKind = 1;
   RunRangePrint(s, host, {2026, 2, 30, 2026, 3, 5});  // no such day: no range either
+  RunRangePrint(s, host, {0, 3, 7, 2026, 3, 8});      // a year label that could not be read
+  RunRangePrint(s, host, {2026, 3, 7, 65536 + 2026, 3, 8});
   host.hasPrinter = false;
   RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
   const std::string bad(msg::kBadPrintRange);
-  EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad, std::string(msg::kNoPrinter)));
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad, bad, bad, std::string(msg::kNoPrinter)));
   EXPECT_TRUE(fake.Lines().empty());
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
 }

@@ -22,7 +22,11 @@ using std::chrono::years;
 // The date of a row of labels. For monthly and yearly reports the day label is disabled
 // and may still hold a day the chosen month lacks (31 after switching to February): it
 // is taken as the month's last day rather than refusing a range the user cannot correct.
+// Years outside the client's date range (100 to 9999) make no date: a label that could
+// not be read arrives as 0, and year 0 would otherwise start a range two thousand years
+// long.
 year_month_day Ymd(int kind, int y, int m, int d) {
+  if (y < 100 || y > 9999) return year_month_day{year{2000}, month{0}, day{0}};  // not ok()
   if (kind != 1 && m >= 1 && m <= 12 && y >= 1 && d > 28) d = std::min(d, DaysInMonth(y, m));
   return year_month_day{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
 }
