@@ -297,6 +297,7 @@ TEST_F(PrintJob, RangeRefusals) {
   EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad, bad, bad, std::string(msg::kNoPrinter)));
   EXPECT_TRUE(fake.Lines().empty());
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
+  EXPECT_EQ(host.statusText, "");  // nothing is printing
 }
 
 }  // namespace

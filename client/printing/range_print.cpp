@@ -48,13 +48,19 @@ void Finish(Host& host) {
   host.SetMousePointer(MousePointer::kDefault);
 }
 
+// A refused range prints nothing: the status bar does not go on saying it prints.
+void Refuse(Host& host, std::string_view message) {
+  Finish(host);
+  host.MsgBox(message, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+  host.SetStatusText("");
+}
+
 }  // namespace
 
 void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
   host.SetStatusText(msg::kStatusPrinting);
   if (!host.HasPrinter()) {
-    Finish(host);
-    host.MsgBox(msg::kNoPrinter, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    Refuse(host, msg::kNoPrinter);
     return;
   }
   const auto start = Ymd(s.gReportKind, r.startYear, r.startMonth, r.startDay);
@@ -65,8 +71,7 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
     s.gEndDate = end;
   }
   if (!start.ok() || !end.ok() || start > end) {
-    Finish(host);
-    host.MsgBox(msg::kBadPrintRange, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    Refuse(host, msg::kBadPrintRange);
     return;
   }
   const int total = PeriodCount(s.gReportKind, start, end);
