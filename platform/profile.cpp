@@ -27,10 +27,12 @@ struct Loaded {
 };
 
 // Reads a whole file of at most kProfileMaxFileBytes. A file that does not exist is
-// kMissing; a directory, an unreadable file or an oversized one is kFailed.
+// kMissing; a directory, an unreadable file, an oversized one or anything that is not a
+// regular file is kFailed. The open does not block, so a named pipe in place of a
+// settings file is refused at once instead of waiting for a writer.
 Loaded LoadFile(const fs::path& file) {
   Loaded result;
-  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) result.status = LoadStatus::kMissing;
     return result;

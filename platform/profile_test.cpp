@@ -1,8 +1,12 @@
 #include "platform/profile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <iterator>
 
 #include <gtest/gtest.h>
@@ -127,6 +131,28 @@ TEST(ProfileFileTest, OversizedFileReadsAsMissingAndIsNotRewritten) {
   EXPECT_EQ(ReadProfileString(ini, "A", "x", "def"), "def");
   EXPECT_FALSE(WriteProfileString(ini, "A", "x", "2"));
   EXPECT_EQ(fs::file_size(ini), big.size());
+}
+
+// A named pipe where a settings file belongs: reading it must not wait for a writer.
+TEST(ProfileFileTest, NamedPipeReadsAsMissingWithoutWaiting) {
+  using namespace std::chrono_literals;
+  TempDir dir;
+  fs::path fifo = dir.path() / "Vurodor.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto access = std::async(std::launch::async, [&] {
+    return std::pair{ReadProfileString(fifo, "A", "x", "def"), WriteProfileString(fifo, "A", "x", "1")};
+  });
+  const bool waited = access.wait_for(5s) != std::future_status::ready;
+  // Should it wait, a writer that comes and goes lets the test end.
+  while (access.wait_for(10ms) != std::future_status::ready) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  }
+  EXPECT_FALSE(waited);
+  const auto [read, written] = access.get();
+  EXPECT_EQ(read, "def");
+  EXPECT_FALSE(written);
+  EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST(ProfileFileTest, WriteCreatesFileWithModeAndKeepsExistingMode) {

@@ -1,5 +1,12 @@
 #include "client/core/client_state.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "client/core/messages.h"
@@ -332,6 +339,19 @@ TEST_F(WriteLogTest, UsesAnExistingLogFolderOfAnyCaseAndFailsSilently) {
   blocked.env.clientDir = dir_.path() / "afile";
   WriteBytes(blocked.env.clientDir, "not a folder");
   EXPECT_NO_THROW(WriteLog(blocked, host_, "x", "y"));
+  // A named pipe of the day's name: the write fails at once rather than waiting for a reader.
+  const auto pipe = s_.env.clientDir / "WebLog" / "20260308.txt";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  host_.now += std::chrono::days{1};
+  auto write = std::async(std::launch::async, [&] { WriteLog(s_, host_, "x", "y"); });
+  const bool waited = write.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+  while (write.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+    const int fd = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);  // lets a waiting write end
+    if (fd >= 0) ::close(fd);
+  }
+  EXPECT_FALSE(waited);
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+
   ClientState none;  // no client folder: nothing is written anywhere
   EXPECT_NO_THROW(WriteLog(none, host_, "x", "y"));
   EXPECT_FALSE(std::filesystem::exists("WEBLOG"));

@@ -1,6 +1,10 @@
 // WriteLog: one line appended to the day's file in WEBLOG of the client folder.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
 
 #include "client/core/client_state.h"
 #include "client/core/host.h"
@@ -29,6 +33,23 @@ Stamp MakeStamp(LocalTime t) {
   return s;
 }
 
+// Appends bytes to a regular file, creating it. The open does not block, so a named pipe
+// of the day's name fails at once instead of holding the page until a reader comes.
+void AppendToFile(const std::filesystem::path& file, std::string_view bytes) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) return;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+}
+
 }  // namespace
 
 void WriteLog(ClientState& s, Host& host, std::string_view first, std::string_view second) {
@@ -44,8 +65,7 @@ void WriteLog(ClientState& s, Host& host, std::string_view first, std::string_vi
     std::filesystem::create_directory(dir, ec);
     std::string line = std::string(stamp.dateTime) + "," + std::string(first) + "," +
                        std::string(second) + "\r\n";
-    std::ofstream out(dir / stamp.fileName, std::ios::binary | std::ios::app);
-    out << platform::Utf8ToCp932(line);
+    AppendToFile(dir / stamp.fileName, platform::Utf8ToCp932(line));
   } catch (...) {
     // The log never stops the caller.
   }

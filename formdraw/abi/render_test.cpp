@@ -175,6 +175,28 @@ TEST_F(TraceSession, FramedFieldRestoresTheLineSetting) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "SelectPen style=0 width=2 color=000000"), lines.end());
 }
 
+// Underlines follow the text the field printed; a field whose text is empty or refused
+// must not underline whatever text was printed before it.
+TEST_F(TraceSession, FieldDecorationsOnlyUnderTheirOwnText) {
+  FormBuilder form;
+  form.Add(6, DataField("CUT", "").B(22, 1), false);                 // cut to nothing
+  form.Add(6, DataField("NOALIGN", "X").B(22, 1).B(28, 0), false);   // alignment 0: refused
+  form.Add(6, DataField("OK", "X").B(22, 1), false);
+  form.Add(9, Rec(92).I16(0, 1).W(4, 100).W(5, 200).W(6, 1).W(7, 1).B(25, 10).B(26, 1).B(32, 0)
+                  .S(36, "X").S(68, "LIST"), false);                  // list cell, alignment 0
+  Open(form);
+  ASSERT_EQ(FmSetLong(5, 1, S()), 0);
+  ASSERT_EQ(FmPrintText(0, 0, 1000, 1, 1, "earlier", S()), 0);
+  EXPECT_EQ(FmPrintDataField("CUT", "abc", S()), 0);
+  EXPECT_EQ(FmPrintDataField("NOALIGN", "a", S()), 0);
+  std::vector<uint8_t> cell(34, 0);
+  cell[0] = 1;
+  cell[2] = 'a';
+  EXPECT_EQ(FmPrintListField("LIST", cell.data(), S()), 0);
+  EXPECT_EQ(FmPrintDataField("OK", "a", S()), 0);
+  EXPECT_EQ(Only(Close(), "LineTo").size(), 1u);  // the underline of "OK" only
+}
+
 TEST_F(TraceSession, FlowFieldPrintsAtMostAThousandLines) {
   FormBuilder form;
   form.Add(6, DataField("NOTE", "", 1).W(5, 30000), false);

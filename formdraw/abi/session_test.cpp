@@ -2,6 +2,7 @@
 // directory: a folder printer writing PDF or trace files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -131,6 +132,33 @@ TEST_F(SessionTest, ArgumentChecks) {
   EXPECT_EQ(fs::file_size(out), 0u) << "created empty to test it";
   EXPECT_EQ(FmTerm(session_.data()), 0);
   EXPECT_EQ(Outputs().size(), 1u) << "output still goes to the printer";
+}
+
+TEST_F(SessionTest, PrinterResolutionOutsideItsRangeIsRefused) {
+  struct Row {
+    const char* settings;
+    int expected;
+  };
+  // A tiny custom page keeps the page size check from catching the resolution first.
+  const Row rows[] = {
+      {"Dpi=0\r\n", -8},
+      {"Dpi=-300\r\n", -8},
+      {"Dpi=3000000\r\nPaperSize=0\r\nPaperLength=1\r\nPaperWidth=1\r\n", -8},
+      {"Dpi=9600\r\nPaperSize=0\r\nPaperLength=10\r\nPaperWidth=10\r\n", 0},
+  };
+  for (const auto& r : rows) {
+    std::ofstream(root_ / "win" / "printers.ini")
+        << "[Folder PDF]\r\nDriver=fmdraw\r\nPort=" << (root_ / "out").string()
+        << "\r\nFormat=trace\r\n" << r.settings;
+    EXPECT_EQ(Init(form_.c_str()), r.expected) << r.settings;
+    if (r.expected != 0) {
+      EXPECT_TRUE(RecordIsZero()) << r.settings;
+      continue;
+    }
+    EXPECT_EQ(FmSetLine(0, 10, session_.data()), 0);
+    EXPECT_EQ(FmPrintLine(0, 0, 50, 50, session_.data()), 0);
+    EXPECT_EQ(FmTerm(session_.data()), 0);
+  }
 }
 
 TEST_F(SessionTest, SignatureChecks) {
@@ -270,6 +298,28 @@ TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
   EXPECT_TRUE(RecordIsZero());
 }
 
+TEST_F(SessionTest, FailedIndirectOpenLeavesNoWorkArea) {
+  struct Row {
+    int mode;
+    int magnification;
+    std::string form;
+    int expected;
+  };
+  const Row rows[] = {
+      {6, 100, form_, -1},
+      {1, 0, form_, -8},
+      {1, 100, (root_ / "forms" / "missing.fed").string(), -3},
+  };
+  for (const auto& r : rows) {
+    FmInitParams p{};
+    p.mode = r.mode;
+    p.magnification = r.magnification;
+    std::memcpy(p.formFile, r.form.c_str(), r.form.size());
+    EXPECT_EQ(FmInitIndirect(&p, session_.data()), r.expected) << r.form;
+    EXPECT_TRUE(RecordIsZero()) << r.form;
+  }
+}
+
 TEST_F(SessionTest, ChangeFormAndRegistration) {
   ASSERT_EQ(Init(form_.c_str()), 0);
   EXPECT_EQ(FmChangeForm("", session_.data()), -2);
@@ -353,6 +403,26 @@ TEST(FormExports, BrokenFilesGiveTheirCodes) {
                            hanging),
               r.reader)
         << "row " << r.index;
+  }
+  fs::remove_all(dir);
+}
+
+TEST(FormExports, PipesAndFoldersAreNotReadAsFiles) {
+  // Each call would wait for a writer if it opened the pipe for reading as a file.
+  fs::path dir = fs::temp_directory_path() / ("fmpipe_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string pipe = (dir / "form.fed").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& name : {pipe, dir.string()}) {
+    int16_t counts[13]{};
+    char text[512];
+    int32_t value = 0;
+    EXPECT_EQ(FmGetFormVersion(name.c_str()), -1) << name;
+    EXPECT_EQ(FmGetFormLong(2, name.c_str(), &value), -1) << name;
+    EXPECT_EQ(FmGetFormString(4, name.c_str(), text), -1) << name;
+    EXPECT_EQ(ObjectNoGetV4(0, name.c_str(), counts), -1) << name;
+    EXPECT_EQ(FmBrsGetDataByForm(name.c_str(), 1, "a", text), -1) << name;
+    EXPECT_EQ(FmGetFieldNo(name.c_str(), "a", 1), -1) << name;
   }
   fs::remove_all(dir);
 }

@@ -154,6 +154,27 @@ TEST(CairoImage, FillsFollowBrushAndEdgeRules) {
   EXPECT_EQ(PixelAt(dev.Image(), 80, 70), 0xFFFFFFu) << "right edge excluded";
 }
 
+// The glyphs fill their cell: a full-width character of a 100-dot cell is inked over
+// most of those 100 dots, in both directions (fonts measured with rounded metrics came
+// out half as tall as their cell).
+TEST(CairoImage, TextFillsItsCellHeight) {
+  CairoDevice dev(CairoDevice::Kind::kImage, Caps(300, 200, 300), nullptr);
+  ASSERT_TRUE(dev.SelectFont(Mincho(100)));
+  ASSERT_TRUE(dev.TextOut(20, 20, platform::Utf8ToCp932("田")));
+  int top = 200, bottom = -1, left = 300, right = -1;
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 300; ++x) {
+      if (PixelAt(dev.Image(), x, y) == 0xFFFFFFu) continue;
+      top = std::min(top, y), bottom = std::max(bottom, y);
+      left = std::min(left, x), right = std::max(right, x);
+    }
+  }
+  ASSERT_GE(bottom, top) << "nothing drawn";
+  EXPECT_GE(bottom - top + 1, 70);
+  EXPECT_LE(bottom, 120) << "inside the cell";
+  EXPECT_GE(right - left + 1, 70);
+}
+
 TEST_F(OutputFolder, PdfEmbedsIpaFontsAndKeepsText) {
   CairoDevice dev(CairoDevice::Kind::kPdf, Caps(2480, 3508), std::make_unique<FolderOutput>(dir_.string()));
   ASSERT_TRUE(dev.StartDoc("fonts"));

@@ -121,7 +121,11 @@ PreparedFont FontEngine::Build(const Font& font) {
   cairo_matrix_init_identity(&unit);
   cairo_matrix_t identity;
   cairo_matrix_init_identity(&identity);
+  // The face is measured at a scale of one; with hinted metrics its ascent and descent
+  // would be rounded to whole units there, which would make every text about half as
+  // tall as its cell.
   cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
   cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &unit, &identity, options);
   cairo_font_extents_t extents{};
   cairo_scaled_font_extents(scaled, &extents);

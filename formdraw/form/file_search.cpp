@@ -89,8 +89,15 @@ std::optional<std::string> LocateFile(std::string_view name) {
 }
 
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without waiting, and only a regular file is read: a named pipe or a device
+  // given as a form or browse file would otherwise block the caller for good.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
   while (bytes.size() < kMaxInputFileBytes) {

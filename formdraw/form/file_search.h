@@ -32,7 +32,8 @@ std::optional<std::string> SystemFileSearch(std::string_view bareName);
 // system search; nullopt when neither works.
 std::optional<std::string> LocateFile(std::string_view name);
 
-// Whole file contents, cut at kMaxInputFileBytes; nullopt when it cannot be opened.
+// Whole file contents, cut at kMaxInputFileBytes; nullopt when it cannot be opened or is
+// not a regular file (a directory, a named pipe, a device).
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
 
 // LocateFile then ReadFileBytes; `opened` receives the path that was read.

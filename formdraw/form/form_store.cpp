@@ -21,6 +21,19 @@ int FormStore::Owner(int formNo) const {
   return -1;
 }
 
+// A magnification above 0 is stored with its offsets; 0 (or below) keeps what the number
+// has. A number that never had one draws at 100 percent: drawing at 0 percent would put
+// every object of the form on one point.
+void FormStore::StoreScale(FormNumber& n, int magnification, int16_t xOffset, int16_t yOffset) {
+  if (magnification > 0) {
+    n.magnification = magnification;
+    n.xOffset = xOffset;
+    n.yOffset = yOffset;
+  } else if (n.magnification < 1) {
+    n.magnification = 100;
+  }
+}
+
 int FormStore::FreeSlot() const {
   for (int s = 0; s < kMaxSlots; ++s)
     if (!slots_[s].used) return s;
@@ -60,24 +73,24 @@ int FormStore::SetForm(int formNo, int magnification, int16_t xOffset, int16_t y
                        std::string_view fileName) {
   if (formNo < 0 || formNo >= kMaxFormNumbers) return -1;
   FormNumber& n = numbers_[formNo];
-  // Earlier numbers are compared in turn, up to the first without a name.
-  for (int other = 0; other < formNo && !numbers_[other].fileName.empty(); ++other) {
-    if (numbers_[other].fileName != fileName) continue;
+  // Earlier numbers are compared in turn, up to the first without a name. An alias
+  // counts with its owner's name, so a file registered after an alias is still shared
+  // rather than loaded a second time.
+  for (int other = 0; other < formNo; ++other) {
+    int owner = Owner(other);
+    if (owner < 0) break;
+    if (numbers_[owner].fileName != fileName) continue;
     if (n.slot >= 0) ReleaseSlot(n.slot);
-    n.aliasOf = other;
+    n.aliasOf = owner;
     n.fileName.clear();
-    n.magnification = magnification;
-    n.xOffset = xOffset;
-    n.yOffset = yOffset;
+    StoreScale(n, magnification, xOffset, yOffset);
+    // The current number now draws from its owner's slot.
+    if (formNo == currentNo_ && numbers_[owner].slot >= 0) currentSlot_ = numbers_[owner].slot;
     return 0;
   }
   n.fileName = std::string(fileName);
   n.aliasOf = -1;
-  if (magnification > 0) {
-    n.magnification = magnification;
-    n.xOffset = xOffset;
-    n.yOffset = yOffset;
-  }
+  StoreScale(n, magnification, xOffset, yOffset);
   // A number registered again keeps its slot; otherwise the next free slot is used.
   int slot = n.slot >= 0 ? n.slot : FreeSlot();
   if (slot < 0) return 0;

@@ -1,7 +1,8 @@
 // The form store of a print session: up to 400 form numbers (file name, magnification,
 // offsets, alias, slot), up to 20 loaded slots, and the current form.
-//  - Registering a file that an earlier number already names makes the new number an
-//    alias of that number: nothing new is loaded.
+//  - Registering a file that an earlier number already names (itself or through its
+//    alias) makes the new number an alias of the number that holds the file: nothing new
+//    is loaded.
 //  - With 20 slots in use, a form made current by number reuses slots round-robin from
 //    slot 0; the number that held the reused slot loses it and reloads on demand.
 // Owned by the session's work area; used by one thread.
@@ -45,7 +46,8 @@ class FormStore {
   void SetLoader(Loader loader) { loader_ = std::move(loader); }
 
   // Registers formNo for fileName. Returns -1 for a number outside 0..399, 0 for an
-  // alias or when all slots are used, else the load result.
+  // alias or when all slots are used, else the load result. A magnification of 0 keeps
+  // the number's magnification and offsets (100 percent when it has none yet).
   int SetForm(int formNo, int magnification, int16_t xOffset, int16_t yOffset,
               std::string_view fileName);
 
@@ -80,6 +82,7 @@ class FormStore {
   int LoadInto(int slot, int owner);
   void ReleaseSlot(int slot);
   int FreeSlot() const;
+  static void StoreScale(FormNumber& n, int magnification, int16_t xOffset, int16_t yOffset);
 
   std::array<FormNumber, kMaxFormNumbers> numbers_;
   std::array<FormSlot, kMaxSlots> slots_;

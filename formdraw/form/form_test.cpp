@@ -240,6 +240,52 @@ TEST_F(FormStoreTest, SecondNumberForSameFileIsAnAlias) {
   EXPECT_EQ(store.SetForm(400, 100, 0, 0, Name(1)), -1);
 }
 
+TEST_F(FormStoreTest, AliasesChainThroughEarlierAliasesAndMoveTheCurrentSlot) {
+  FormStore store;
+  int loads = 0;
+  store.SetLoader([&](const std::string& n, FormData& d) { ++loads; return LoadFormFile(n, d); });
+  ASSERT_EQ(store.SetForm(0, 100, 0, 0, Name(0)), 0);
+  ASSERT_EQ(store.SetForm(1, 100, 0, 0, Name(0)), 0);  // alias of 0
+  ASSERT_EQ(store.SetForm(2, 100, 0, 0, Name(1)), 0);
+  ASSERT_EQ(store.SetForm(3, 100, 0, 0, Name(1)), 0);
+  EXPECT_EQ(loads, 2) << "the file of number 2 is shared, not loaded again";
+  EXPECT_EQ(store.Number(3).aliasOf, 2);
+  ASSERT_EQ(store.SetForm(4, 100, 0, 0, Name(0)), 0);
+  EXPECT_EQ(store.Number(4).aliasOf, 0) << "an alias resolves to the owner";
+
+  ASSERT_EQ(store.SetForm(5, 100, 0, 0, Name(2)), 0);
+  ASSERT_EQ(store.MakeCurrent(5), 0);
+  ASSERT_EQ(store.SetForm(5, 100, 0, 0, Name(1)), 0);  // the current number becomes an alias
+  EXPECT_EQ(store.CurrentSlot(), store.Number(2).slot);
+  EXPECT_NE(store.CurrentForm(), nullptr);
+  EXPECT_EQ(store.LoadedCount(), 2);
+}
+
+TEST_F(FormStoreTest, MagnificationZeroKeepsTheScaleOrGivesOneHundred) {
+  FormStore store;
+  struct Row {
+    int formNo;
+    int magnification;
+    int file;
+    int expectedMagnification;
+    int expectedX;
+  };
+  const Row rows[] = {
+      {0, 80, 0, 80, 7},   // stored with its offsets
+      {1, 0, 1, 100, 0},   // a new number without a magnification
+      {2, 0, 0, 100, 0},   // the same for a new alias
+      {3, 50, 0, 50, 7},   // an alias with its own
+      {3, 0, 0, 50, 7},    // registered again with 0: kept
+      {0, 0, 2, 80, 7},    // an owner given a new file with 0: kept
+      {4, -20, 1, 100, 0},  // below 0 counts as none
+  };
+  for (const auto& r : rows) {
+    ASSERT_EQ(store.SetForm(r.formNo, r.magnification, 7, 7, Name(r.file)), 0) << r.formNo;
+    EXPECT_EQ(store.Number(r.formNo).magnification, r.expectedMagnification) << r.formNo;
+    EXPECT_EQ(store.Number(r.formNo).xOffset, r.expectedX) << r.formNo;
+  }
+}
+
 TEST_F(FormStoreTest, TwentySlotsThenRoundRobin) {
   FormStore store;
   for (int i = 0; i < 20; ++i) ASSERT_EQ(store.SetForm(i, 100, 0, 0, Name(i)), 0);

@@ -42,10 +42,18 @@ int ParseHeader(std::span<const std::uint8_t> b, Header& h) {
   const std::size_t entries = PaletteEntries(h.bits);
   if (b.size() < 54 + entries * 4) return kBadInfoHeader;
   for (std::size_t i = 0; i < entries; ++i) h.palette.push_back(U32(b, 54 + i * 4) & 0xFFFFFF);
-  const bool knownBits = h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 24 || h.bits == 32;
+  const bool knownBits =
+      h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 16 || h.bits == 24 || h.bits == 32;
   if (!knownBits || h.compression != 0) return kBadInfoHeader;
   if (h.width <= 0 || h.height == 0 || h.height == INT32_MIN) return kBadInfoHeader;
   return 0;
+}
+
+// An uncompressed 16-bit pixel holds 5 bits each of red, green and blue (the top bit is
+// unused); each becomes 8 bits with its high bits repeated, so 31 gives 255.
+std::uint32_t From555(std::uint16_t v) {
+  auto channel = [](std::uint32_t c) { return (c << 3) | (c >> 2); };
+  return channel((v >> 10) & 31) << 16 | channel((v >> 5) & 31) << 8 | channel(v & 31);
 }
 
 std::uint32_t PixelAt(const Header& h, const std::uint8_t* row, std::uint32_t x) {
@@ -53,6 +61,7 @@ std::uint32_t PixelAt(const Header& h, const std::uint8_t* row, std::uint32_t x)
     case 1: return h.palette[(row[x / 8] >> (7 - x % 8)) & 1];
     case 4: return h.palette[(row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF];
     case 8: return h.palette[row[x]];
+    case 16: return From555(static_cast<std::uint16_t>(row[x * 2] | (row[x * 2 + 1] << 8)));
     case 24: return (row[x * 3 + 2] << 16) | (row[x * 3 + 1] << 8) | row[x * 3];
     default: return (row[x * 4 + 2] << 16) | (row[x * 4 + 1] << 8) | row[x * 4];
   }

@@ -70,6 +70,14 @@ TEST(BitmapFile, DecodesEveryBitCountInBothRowOrders) {
   ASSERT_EQ(r.code, 0);
   EXPECT_EQ(r.image.pixels, (std::vector<std::uint32_t>{0xAAAAAA, 0}));
 
+  // 16-bit: 5 bits each of red, green and blue; full channels become 255.
+  r = DecodeBitmap(MakeBmp(2, 1, 16, {}, {{0x00, 0x7C, 0xE0, 0x03}}));  // red 31, green 31
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(r.image.pixels, (std::vector<std::uint32_t>{0xFF0000, 0x00FF00}));
+  r = DecodeBitmap(MakeBmp(1, 1, 16, {}, {{0x10, 0x00, 0, 0}}));  // blue 16 of 31
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(r.image.pixels[0], 0x000084u);
+
   // 32-bit ignores the fourth byte.
   r = DecodeBitmap(MakeBmp(1, 1, 32, {}, {{1, 2, 3, 99}}));
   ASSERT_EQ(r.code, 0);
@@ -84,7 +92,7 @@ TEST(BitmapFile, InconsistentFilesGiveTheirCodes) {
   auto noTable = MakeBmp(1, 1, 8, {}, {{0, 0, 0, 0}});
   EXPECT_EQ(DecodeBitmap(noTable).code, kBadInfoHeader);
   auto b = good;
-  b[28] = 16;  // unsupported bit count
+  b[28] = 2;  // unsupported bit count
   EXPECT_EQ(DecodeBitmap(b).code, kBadInfoHeader);
   b = good;
   Put32(b, 30, 1);  // compressed

@@ -55,27 +55,42 @@ std::string Place(std::string_view intPart, std::string_view frac, std::string_v
   return out;
 }
 
+}  // namespace
+
 // A "-" directly after a run of zeros changes place with the run's first zero; a "-"
-// before a blank or "," moves past it. Repeats until nothing moves.
+// before a blank or "," moves past it. Repeats, from the first sign that can move, until
+// nothing moves.
+//
+// A move changes the characters from `lo` on only, and whether a sign can move depends on
+// the zeros before it and the character after it: the signs before lo - 1 stay as they
+// were (unable to move), so the next scan starts at lo - 1 instead of the beginning. The
+// result is that of rescanning from the start, without its cubic time on long pictures
+// full of signs and separators.
 void MoveSigns(std::string& s) {
   const std::size_t cap = 4 * s.size() * s.size() + 4;  // guards against garbage input
+  std::size_t from = 0;
   for (std::size_t round = 0; round < cap; ++round) {
     bool moved = false;
-    for (std::size_t i = 0; i < s.size() && !moved; ++i) {
+    for (std::size_t i = from; i < s.size() && !moved; ++i) {
       if (s[i] != '-') continue;
       std::size_t j = i;
       while (j > 0 && s[j - 1] == '0') --j;
       if (j < i) {
         std::swap(s[i], s[j]);
         moved = true;
+        from = j;
       } else if (i + 1 < s.size() && (s[i + 1] == ' ' || s[i + 1] == ',')) {
         std::swap(s[i], s[i + 1]);
         moved = true;
+        from = i;
       }
     }
     if (!moved) return;
+    from = from > 0 ? from - 1 : 0;
   }
 }
+
+namespace {
 
 void BlankLeadingCommas(std::string& s) {
   for (char& c : s) {

@@ -36,4 +36,9 @@ struct FormatOptions {
 // point, trailing zeros of the fraction go.
 [[nodiscard]] std::string NormaliseNumber(std::string_view value);
 
+// Step 4 of numeric formatting, on the placed picture: a "-" after a run of zeros changes
+// place with the run's first zero; a "-" before a blank or "," moves past it; repeated
+// from the first sign that can move until none can.
+void MoveSigns(std::string& s);
+
 }  // namespace fd::render

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 namespace fd::render {
 namespace {
 
@@ -67,6 +70,52 @@ TEST(NumericFormat, NormalisationKeepsTheNumber) {
   EXPECT_EQ(NormaliseNumber("-007"), "-7");
   EXPECT_EQ(NormaliseNumber("-"), "");
   EXPECT_EQ(NormaliseNumber("100"), "100");
+}
+
+// The rule as stated: find the first sign that can move, move it, start again from the
+// beginning. MoveSigns must give the same result on every string of signs, zeros, digits,
+// blanks and separators up to seven characters long.
+std::string MoveSignsByTheRule(std::string s) {
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (std::size_t i = 0; i < s.size() && !moved; ++i) {
+      if (s[i] != '-') continue;
+      std::size_t j = i;
+      while (j > 0 && s[j - 1] == '0') --j;
+      if (j < i) std::swap(s[i], s[j]), moved = true;
+      else if (i + 1 < s.size() && (s[i + 1] == ' ' || s[i + 1] == ',')) std::swap(s[i], s[i + 1]), moved = true;
+    }
+  }
+  return s;
+}
+
+TEST(NumericFormat, SignMovesFollowTheRule) {
+  const std::string alphabet = "-0 ,5";
+  for (std::size_t length = 1; length <= 7; ++length) {
+    std::size_t combinations = 1;
+    for (std::size_t k = 0; k < length; ++k) combinations *= alphabet.size();
+    for (std::size_t n = 0; n < combinations; ++n) {
+      std::string s;
+      for (std::size_t k = 0, v = n; k < length; ++k, v /= alphabet.size()) s += alphabet[v % alphabet.size()];
+      std::string moved = s;
+      MoveSigns(moved);
+      ASSERT_EQ(moved, MoveSignsByTheRule(s)) << "from \"" << s << "\"";
+    }
+  }
+}
+
+// A form may chain a format over hundreds of records; a value of signs against a picture
+// of separators makes every sign travel. Rescanning from the start took minutes here.
+TEST(NumericFormat, LongPicturesOfSignsAndSeparatorsFinish) {
+  std::string picture, value(8000, '-');
+  for (int i = 0; i < 8000; ++i) picture += "Z,";
+  const auto got = FormatNumeric(value, picture, std::nullopt);
+  ASSERT_TRUE(got.has_value());
+  EXPECT_EQ(got->size(), picture.size());
+  // Every separator ends up before the signs and becomes a blank; the last sign, with no
+  // digit after it, is dropped as the sign of a zero.
+  EXPECT_EQ(got->find_first_not_of(' '), 8000u);
+  EXPECT_EQ(std::count(got->begin(), got->end(), '-'), 7999);
 }
 
 }  // namespace

@@ -56,8 +56,11 @@ int PrintSimpleField(WorkArea& area, const FoundField& field, std::string_view v
   const auto text = FormatFieldValue(value, field.format, OptionsOf(area));
   if (!text) return -4;
   const draw::PrintTextArgs& t = f->text;
-  fmdraw::session::PrintText(area, t.x, t.y, t.extent, t.direction, t.alignment, *text);
-  DecorateLastText(area, f->decorations, draw::IsVertical(t.direction));
+  const int printed = fmdraw::session::PrintText(area, t.x, t.y, t.extent, t.direction, t.alignment, *text);
+  // The decoration follows the positions the text call recorded; a text that was not
+  // laid out (empty, or refused for its extent, direction or alignment) recorded none,
+  // and the positions of an earlier text must not get this field's lines.
+  if (printed == 0 && !text->empty()) DecorateLastText(area, f->decorations, draw::IsVertical(t.direction));
   DrawFieldLines(area, f->frameWidth, f->frame);
   return 0;
 }

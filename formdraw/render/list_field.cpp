@@ -49,8 +49,10 @@ int PrintListField(WorkArea& area, std::string_view name, std::span<const std::u
         continue;
       }
       const draw::PrintTextArgs c = list->Cell(row, column);
-      fmdraw::session::PrintText(area, c.x, c.y, c.extent, 1, c.alignment, *text);
-      DecorateLastText(area, list->decorations, false);
+      // Decorations only over a text that was laid out: an empty or refused text
+      // recorded no positions of its own.
+      if (fmdraw::session::PrintText(area, c.x, c.y, c.extent, 1, c.alignment, *text) == 0 && !text->empty())
+        DecorateLastText(area, list->decorations, false);
     }
   }
   DrawFieldLines(area, list->gridWidth, list->grid);

@@ -14,7 +14,7 @@ constexpr int64_t kMaxPageDots = 50000;
 
 std::unique_ptr<device::Device> MakePrinterDevice(const PrinterEntry& printer,
                                                   const PrinterValues& values) {
-  if (printer.dpi < 1) return nullptr;
+  if (printer.dpi < 1 || printer.dpi > kMaxPrinterDpi) return nullptr;
   auto output = device::MakeOutputForPort(printer.port, std::max<int>(1, values[kCopies]));
   if (!output) return nullptr;
   PaperSize paper = PageSize(values);

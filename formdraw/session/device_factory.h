@@ -11,6 +11,9 @@
 namespace fmdraw::session {
 
 inline constexpr int32_t kScreenDpi = 96;
+// Finest printer resolution accepted. Positions are scaled through 2540000 / dpi, which
+// must stay above 0; real devices stay far below this.
+inline constexpr int32_t kMaxPrinterDpi = 9600;
 
 // nullptr when the port is not usable or the page cannot be made.
 std::unique_ptr<device::Device> MakePrinterDevice(const PrinterEntry& printer,

@@ -1,5 +1,8 @@
 #include "formdraw/session/drawing_settings.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "formdraw/session/units.h"
 #include "platform/codepage.h"
 
@@ -38,8 +41,10 @@ device::Color BackgroundColor(const WorkArea& area) {
 device::Pen PenForLine(const WorkArea& area, const LineSetting& line) {
   device::Pen pen;
   pen.style = line.style;
-  int32_t dots = HundredthsToDots(line.width, area.dpi);
-  pen.width = line.style != 0 ? 1 : std::max(1, (dots * area.dpi + 299) / 300);
+  const int64_t dots = HundredthsToDots(line.width, area.dpi);
+  // In 64 bits: an absurd width must give a wide pen, not an overflowed one.
+  const int64_t width = (dots * area.dpi + 299) / 300;
+  pen.width = line.style != 0 ? 1 : static_cast<int32_t>(std::clamp<int64_t>(width, 1, INT32_MAX));
   pen.color = DrawingColor(area);
   return pen;
 }

@@ -105,6 +105,8 @@ int OpenPrinter(WorkArea& area, int formOrientation) {
   }
   auto entry = ReadPrinter(windir, printer->name);
   if (!entry) return -7;
+  // A printer without a usable resolution is refused as step 8 refuses one below 1.
+  if (entry->dpi < 1 || entry->dpi > kMaxPrinterDpi) return -8;
   PrinterValues values = entry->values;
   if (given) ApplyMasked(*given, values);
   else fromForm(values);
@@ -213,7 +215,11 @@ int OpenSessionIndirect(int32_t* record, const OpenArguments& args, const Settin
   if (a.mode >= 3 && a.mode <= 5) a.mode = 1;
   a.formFile = name.c_str();
   a.outputFile = nullptr;
-  return OpenSession(record, a);
+  // The work area was allocated by this call, so a failed open frees it again rather
+  // than leaving the caller a half-open record.
+  rc = OpenSession(record, a);
+  if (rc != 0) ReleaseRecord(record);
+  return rc;
 }
 
 }  // namespace fmdraw::session

@@ -29,6 +29,7 @@ int GivePrinterSettings(int32_t* record, const SettingsBlock& block);
 
 // FmInitIndirect(Name): the parameter record's fields as arguments; `formField` is the
 // raw 130-byte name field. Modes 3 to 5 become 1; the name ends at its first byte below 33.
+// The call allocates its own work area, so any failure leaves the record zero.
 int OpenSessionIndirect(int32_t* record, const OpenArguments& args, const SettingsBlock& block,
                         const char* formField, std::size_t formFieldSize);
 

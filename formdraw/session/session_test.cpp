@@ -146,6 +146,7 @@ TEST(Units, ConversionsRoundAsSpecified) {
   EXPECT_EQ(HundredthsToDots(10, 600), 2);
   EXPECT_EQ(HundredthsToDots(2540, 600), 600);
   EXPECT_EQ(HundredthsToDots(100, 0), 0);
+  EXPECT_EQ(HundredthsToDots(100, 3000000), 0) << "divisor 2540000 / dpi would be 0";
   EXPECT_EQ(DotsToHundredths(600, 600), 2542) << "(v * 2540 + 1270) / dpi";
   EXPECT_EQ(TwipsToHundredths(1440), 2540);
   EXPECT_EQ(ApplyForm(1000, 50, 7), 507);

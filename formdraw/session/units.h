@@ -6,10 +6,13 @@
 
 namespace fmdraw::session {
 
-// 0.01 mm to device dots: v * 1000 / (2540000 / dpi); 0 without a resolution.
+// 0.01 mm to device dots: v * 1000 / (2540000 / dpi); 0 without a resolution, and 0
+// for a resolution so fine that the divisor itself becomes 0.
 inline int32_t HundredthsToDots(int64_t v, int32_t dpi) {
   if (dpi <= 0) return 0;
-  return static_cast<int32_t>(v * 1000 / (2540000 / dpi));
+  const int32_t hundredthsPerThousandDots = 2540000 / dpi;
+  if (hundredthsPerThousandDots == 0) return 0;
+  return static_cast<int32_t>(v * 1000 / hundredthsPerThousandDots);
 }
 
 // Device dots to 0.01 mm: (v * 2540 + 1270) / dpi.

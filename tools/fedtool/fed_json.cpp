@@ -136,6 +136,18 @@ form::TextPart TextPartFrom(const json& j) {
   return t;
 }
 
+// A text part the library could not read back (a record code below 300, an empty line,
+// a line break inside a value, a line over 511 bytes) is refused here rather than
+// written as a form that no session can open.
+void CheckReadsBack(const form::TextPart& wanted, std::span<const uint8_t> bytes) {
+  auto read = form::ParseTextPart(bytes);
+  if (read.error != 0)
+    throw std::runtime_error("text part would not read back: line " + std::to_string(read.line) +
+                             ": " + read.reason);
+  if (read.part.head != wanted.head || read.part.recordLines != wanted.recordLines)
+    throw std::runtime_error("a text line holds a line break or is longer than 511 bytes");
+}
+
 }  // namespace
 
 DumpResult Dump(std::span<const uint8_t> fedBytes) {
@@ -182,7 +194,9 @@ std::vector<uint8_t> Compile(const json& j) {
       }
     }
   }
-  return form::BuildFormFile(data, form::FreshRandomWords());
+  auto bytes = form::BuildFormFile(data, form::FreshRandomWords());
+  CheckReadsBack(data.text, bytes);
+  return bytes;
 }
 
 }  // namespace fedtool

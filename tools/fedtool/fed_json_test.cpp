@@ -51,6 +51,29 @@ TEST(FedJson, EditedFieldsAndTexts) {
   EXPECT_NE(fedtool::Dump(Seed("badcheck.fed")).error, 0);
 }
 
+TEST(FedJson, TextPartsThatWouldNotReadBackAreRefused) {
+  const auto base = fedtool::Dump(Seed("line.fed"));
+  ASSERT_EQ(base.error, 0);
+  const std::vector<std::pair<const char*, nlohmann::ordered_json>> bad = {
+      {"code below 300", {{"line", "12,x"}}},
+      {"empty line", {{"line", ""}}},
+      {"line break inside", {{"line", "350,a\r\n12"}}},
+      {"negative font number", {{"font", -200}, {"face", "x"}}},
+      {"line over 511 bytes", {{"line", "350," + std::string(600, 'x')}}},
+  };
+  for (const auto& [what, record] : bad) {
+    auto j = base.json;
+    j["textRecords"].push_back(record);
+    EXPECT_THROW(fedtool::Compile(j), std::runtime_error) << what;
+  }
+  auto j = base.json;
+  j["lines3to5"][0] = "a\r\nb";
+  EXPECT_THROW(fedtool::Compile(j), std::runtime_error) << "line break in line 3";
+  j = base.json;
+  j["textRecords"].push_back({{"line", "350,kept"}});
+  EXPECT_NO_THROW(fedtool::Compile(j));
+}
+
 TEST(FedJson, SampleCompilesToALoadableForm) {
   std::ifstream in(std::string(std::getenv("TB_SOURCE_DIR")) + "/tools/fedtool/examples/sample.json");
   auto bytes = fedtool::Compile(nlohmann::ordered_json::parse(in, nullptr, true, true));
