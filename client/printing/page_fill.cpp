@@ -21,6 +21,10 @@ std::string RowLabel(int kind, int v) {
 
 }  // namespace
 
+void OpenLayoutQuery(ClientState& s, Host& host, std::string_view sql, db::Recordset& rs) {
+  if (!OpenKanriQuery(s, host, sql, rs)) throw db::DbError("the layout database cannot be read");
+}
+
 std::string WithWeatherBox(std::string heading, const ClientState& s) {
   if (s.gReportKind == 1 && s.gTenkiFlg != 0) heading += " 天候（        ）";
   return heading;
@@ -130,7 +134,7 @@ void PageFiller::Summaries(int item, const ItemFormat& f) {
 void PageFiller::ItemsFromDatabase() {
   slots_.fill({});
   db::Recordset items;
-  if (!OpenKanriQuery(s_, host_, s_.gPageSql, items)) return;
+  OpenLayoutQuery(s_, host_, s_.gPageSql, items);
   try {
     ItemRows(items);
   } catch (...) {

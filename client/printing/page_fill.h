@@ -40,6 +40,11 @@ struct PageHeader {
   bool skipEmptyTitle = false;  // the grid variant leaves an empty title out
 };
 
+// Runs a layout-database query of the range print. A query that cannot run has shown
+// "データベースが接続できません。" and ends the job (throws DbError), so that a lost layout
+// database shows its message once per period rather than once per page.
+void OpenLayoutQuery(ClientState& s, Host& host, std::string_view sql, db::Recordset& rs);
+
 // The period heading: the heading text plus " 天候（        ）" for daily reports when
 // the weather box is configured.
 [[nodiscard]] std::string WithWeatherBox(std::string heading, const ClientState& s);

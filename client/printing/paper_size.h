@@ -18,6 +18,9 @@ struct PaperLayout {
     return {lineWidth, groupLineTop, groupLineBottom, itemsLeft, groupTextTop,
             singleGroupAdd, fontSize, lastGroupLeftAdd, lastGroupRightAdd};
   }
+  [[nodiscard]] static PaperLayout FromArray(const std::array<std::int32_t, 9>& a) {
+    return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]};
+  }
 };
 
 struct PaperSize {

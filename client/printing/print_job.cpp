@@ -85,15 +85,15 @@ class RangeJobCleanup {
 
 bool PageIsPrinted(ClientState& s, Host& host, int page) {
   db::Recordset rs;
-  const bool opened = OpenKanriQuery(s, host, sql::PrintPage(s.gReportKind, page), rs);
-  const bool printed = opened && !rs.Eof();
-  if (opened) CloseKanriQuery(s, rs);
+  OpenLayoutQuery(s, host, sql::PrintPage(s.gReportKind, page), rs);
+  const bool printed = !rs.Eof();
+  CloseKanriQuery(s, rs);
   return printed;
 }
 
 std::string PageTitleOf(ClientState& s, Host& host, int page) {
   db::Recordset rs;
-  if (!OpenKanriQuery(s, host, sql::PageTitle(s.gReportKind, page), rs)) return {};
+  OpenLayoutQuery(s, host, sql::PageTitle(s.gReportKind, page), rs);
   std::string title = rs.Eof() ? std::string() : rs.Field("Title").value_or("");
   CloseKanriQuery(s, rs);
   return title;
@@ -115,7 +115,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
     ReportOpenFailure(s, host, api, rc, job, false);
     return;
   }
-  PageFiller fill(api, s, host, job.paper->layout);
+  // The layout of the last paper chosen (an unknown size keeps the earlier one).
+  PageFiller fill(api, s, host, PaperLayout::FromArray(s.gPaperLayout));
   for (int page = 1; page <= s.gMaxPage; ++page) {
     host.DoEvents();
     if (!PageIsPrinted(s, host, page)) continue;
@@ -153,7 +154,7 @@ void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
       ReportOpenFailure(s, host, api, rc, job, true);
       return;
     }
-    PageFiller fill(api, s, host, job.paper->layout);
+    PageFiller fill(api, s, host, PaperLayout::FromArray(s.gPaperLayout));
     api.FmPrintForm("", s.gPrintSession.data());
     ResumeNext([&] {
       fill.Header({grid.PageTitle(), WithWeatherBox(grid.PeriodCaption(), s), s.gCurrentPage,

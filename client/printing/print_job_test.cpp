@@ -215,6 +215,20 @@ TEST_F(PrintJob, ADatabaseErrorEndsTheJobWithTheSessionClosed) {
   EXPECT_FALSE(s.gDataRs.IsOpen());
 }
 
+TEST_F(PrintJob, ALostLayoutDatabaseEndsEachJobWithOneMessage) {
+  share.AddPage(1, 1, "");
+  share.AddPage(1, 2, "");
+  s.gMaxPage = 3;
+  std::filesystem::rename(share.LayoutDb(), share.LayoutDb().string() + ".gone");
+  RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
+  const std::string lost(msg::kDatabaseUnreachable);
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(lost, lost));  // once a period, not once a page
+  EXPECT_TRUE(fake.Lines("FmPrintForm").empty());
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 2u);
+  EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
+  EXPECT_FALSE(s.gDataRs.IsOpen());
+}
+
 TEST_F(PrintJob, ThreeDaysAreThreeJobsInDateOrderAndAFailedJobDoesNotStopTheRange) {
   share.AddPage(1, 1, "");
   RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});
@@ -268,16 +282,22 @@ TEST_F(PrintJob, MonthlyRangeWithADisabledDayTheMonthLacksStartsOnTheMonthsLastD
 
 TEST_F(PrintJob, RangeRefusals) {
   RunRangePrint(s, host, {2026, 3, 8, 2026, 3, 7});
+  // The dates are read into the state before they are compared.
+  EXPECT_EQ(s.gReportDate, Day(2026, 3, 8));
+  EXPECT_EQ(s.gEndDate, Day(2026, 3, 7));
   s.gReportKind = 2;  // the disabled day labels count too
   RunRangePrint(s, host, {2026, 3, 20, 2026, 3, 5});
   s.gReportKind = 1;
   RunRangePrint(s, host, {2026, 2, 30, 2026, 3, 5});  // no such day: no range either
+  RunRangePrint(s, host, {0, 3, 7, 2026, 3, 8});      // a year label that could not be read
+  RunRangePrint(s, host, {2026, 3, 7, 65536 + 2026, 3, 8});
   host.hasPrinter = false;
   RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
   const std::string bad(msg::kBadPrintRange);
-  EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad, std::string(msg::kNoPrinter)));
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad, bad, bad, std::string(msg::kNoPrinter)));
   EXPECT_TRUE(fake.Lines().empty());
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
+  EXPECT_EQ(host.statusText, "");  // nothing is printing
 }
 
 }  // namespace

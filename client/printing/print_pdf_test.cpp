@@ -194,3 +194,38 @@ TEST_F(TraceToFolder, MaximaRedMinimaBlueWhereTheFieldsPutTheirValues) {
 
 }  // namespace
 }  // namespace tb::print
+
+namespace tb::print {
+namespace {
+
+// On every paper, a red maximum and a blue minimum drawn as free text end where the
+// value fields end theirs, on the row of their field: the report forms and the client's
+// layout values agree.
+TEST_F(TraceToFolder, FreeTextAndFieldValuesShareTheirColumnOnEveryPaper) {
+  for (const char* size : {"A3", "A4", "B4", "B5", "10"}) {
+    SCOPED_TRACE(size);
+    for (const auto& f : Printed(".trace.txt")) fs::remove(f);
+    s.gPaperSize = size;
+    PrintReportPeriod(s, host, std::chrono::year{2026} / 2 / 1);
+    const auto traces = Printed(".trace.txt");
+    ASSERT_EQ(traces.size(), 1u);
+    const auto texts = TextsOf(platform::Cp932ToUtf8(::tb::testing::ReadBytes(traces[0])));
+    auto first = [&](const std::string& text) {
+      for (const auto& t : texts)
+        if (t.text == text) return t;
+      ADD_FAILURE() << text;
+      return TracedText{};
+    };
+    const TracedText max = first("1,040.0"), hour23 = first("1,030.0"), hour22 = first("1,020.0");
+    const TracedText min = first("0.11"), hour2 = first("0.12");
+    EXPECT_EQ(max.colour, "0000FF");
+    EXPECT_EQ(min.colour, "FF0000");
+    EXPECT_NEAR(max.lastX, hour23.lastX, 1);
+    EXPECT_NEAR(min.lastX, hour2.lastX, 1);
+    EXPECT_NEAR(max.y - hour23.y, hour23.y - hour22.y, 1);
+    EXPECT_GT(max.y, hour23.y);
+  }
+}
+
+}  // namespace
+}  // namespace tb::print

@@ -22,7 +22,11 @@ using std::chrono::years;
 // The date of a row of labels. For monthly and yearly reports the day label is disabled
 // and may still hold a day the chosen month lacks (31 after switching to February): it
 // is taken as the month's last day rather than refusing a range the user cannot correct.
+// Years outside the client's date range (100 to 9999) make no date: a label that could
+// not be read arrives as 0, and year 0 would otherwise start a range two thousand years
+// long.
 year_month_day Ymd(int kind, int y, int m, int d) {
+  if (y < 100 || y > 9999) return year_month_day{year{2000}, month{0}, day{0}};  // not ok()
   if (kind != 1 && m >= 1 && m <= 12 && y >= 1 && d > 28) d = std::min(d, DaysInMonth(y, m));
   return year_month_day{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
 }
@@ -44,25 +48,32 @@ void Finish(Host& host) {
   host.SetMousePointer(MousePointer::kDefault);
 }
 
+// A refused range prints nothing: the status bar does not go on saying it prints.
+void Refuse(Host& host, std::string_view message) {
+  Finish(host);
+  host.MsgBox(message, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+  host.SetStatusText("");
+}
+
 }  // namespace
 
 void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
   host.SetStatusText(msg::kStatusPrinting);
   if (!host.HasPrinter()) {
-    Finish(host);
-    host.MsgBox(msg::kNoPrinter, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    Refuse(host, msg::kNoPrinter);
     return;
   }
   const auto start = Ymd(s.gReportKind, r.startYear, r.startMonth, r.startDay);
   const auto end = Ymd(s.gReportKind, r.endYear, r.endMonth, r.endDay);
   // A daily date that does not exist (2/30) cannot bound a range either.
+  if (start.ok() && end.ok()) {
+    s.gReportDate = start;
+    s.gEndDate = end;
+  }
   if (!start.ok() || !end.ok() || start > end) {
-    Finish(host);
-    host.MsgBox(msg::kBadPrintRange, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    Refuse(host, msg::kBadPrintRange);
     return;
   }
-  s.gReportDate = start;
-  s.gEndDate = end;
   const int total = PeriodCount(s.gReportKind, start, end);
   int done = 0, i = 1;
   do {

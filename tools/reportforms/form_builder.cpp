@@ -21,6 +21,11 @@ constexpr int kRecordFormatBytes = 32;
 
 int Twips(int v) { return (v * 1000 + (v >= 0 ? 882 : -882)) / 1764; }
 int CharHeight(int points) { return points * 20 * 1764 / 1000; }
+int PointsToFit(int width, int halfWidthChars) {
+  int points = 1;
+  while (CharHeight(points + 1) * halfWidthChars <= 2 * width) ++points;
+  return points;
+}
 
 FormBuilder::FormBuilder(int paperCode, bool landscape) : paperCode_(paperCode), landscape_(landscape) {}
 

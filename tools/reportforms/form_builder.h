@@ -25,6 +25,9 @@ struct Rect {
 [[nodiscard]] int Twips(int hundredthsMm);
 // The height of a character of `points` in 0.01 mm (points * 20 twips).
 [[nodiscard]] int CharHeight(int points);
+// The largest type size in points at which `halfWidthChars` single-byte characters (each
+// half a character height wide, as the library places the built-in faces) fit `width`.
+[[nodiscard]] int PointsToFit(int width, int halfWidthChars);
 
 struct TextStyle {
   Face face = Face::kMincho;

@@ -18,8 +18,11 @@ constexpr int kPenMedium = 3;
 constexpr int kPenFrame = 4;
 // "X" format lengths in bytes: values arrive formatted ("1,234.5", "*", "1:30").
 constexpr int kValueBytes = 16;
-constexpr int kHeadingBytes = 24;
-constexpr int kTitleBytes = 40;
+constexpr int kHeadingBytes = 2 * kHeadingChars;
+// Page titles name several plant sections ("沈殿池(2系)・ろ過池(2系)・薬品注入(2系)・配水池(2系)").
+constexpr int kTitleBytes = 64;
+// A total sums up to 31 values: a yearly flow reaches "11,485,549.0" and more.
+constexpr int kTotalChars = 13;
 constexpr int kPeriodBytes = 64;  // era heading with the weather box is about 44 bytes
 
 // Where the parts of one sheet lie, in 0.01 mm.
@@ -79,8 +82,11 @@ void Header(FormBuilder& f, const Sheet& s) {
   const int kindW = CharHeight(s.p.titlePoints) * 4;
   f.Text({s.left, top, s.left + kindW, top + titleH}, KindTitle(s.kind),
          {Face::kGothic, s.p.titlePoints, Align::kStart});
-  f.Field("B_MIDASHI", {s.left + kindW + gap, top, sealLeft - gap, top + titleH},
-          {Face::kGothic, s.p.titlePoints, Align::kCentre}, kTitleBytes);
+  // The longest title fits between the kind and the seal boxes: on narrow paper in a
+  // smaller type.
+  const Rect title{s.left + kindW + gap, top, sealLeft - gap, top + titleH};
+  const int titlePoints = std::min(s.p.titlePoints, PointsToFit(title.Width(), kTitleBytes));
+  f.Field("B_MIDASHI", title, {Face::kGothic, titlePoints, Align::kCentre}, kTitleBytes);
   const int top2 = top + titleH + gap;
   const int split = s.left + (sealLeft - s.left) * 70 / 100;
   f.Field("M_MIDASHI", {s.left, top2, split, top2 + periodH},
@@ -114,13 +120,17 @@ void ValueRows(FormBuilder& f, const Sheet& s) {
       f.Field("DATA" + std::to_string(i) + "_" + std::to_string(k), s.Cell(i, s.RowTop(k), s.row),
               value, kValueBytes, inset);
   }
+  // Totals are wider than the values they sum: their type is as small as they need.
+  TextStyle total = value;
+  total.points = std::min(s.p.valuePoints, PointsToFit(s.column - 2 * inset, kTotalChars));
   const char* const labels[] = {"合計", "平均", "最大", "最小"};
   const char* const names[] = {"TOTAL_", "AVE_", "MAX_", "MIN_"};
   for (int n = 0; n < 4; ++n) {
     const int top = s.RowTop(s.rows + 1 + n);
     f.Text(s.LabelCell(top, s.row), labels[n], {Face::kGothic, s.p.valuePoints, Align::kCentre});
     for (int i = 1; i <= 15; ++i)
-      f.Field(names[n] + std::to_string(i), s.Cell(i, top, s.row), value, kValueBytes, inset);
+      f.Field(names[n] + std::to_string(i), s.Cell(i, top, s.row), n == 0 ? total : value, kValueBytes,
+              inset);
   }
 }
 

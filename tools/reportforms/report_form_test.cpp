@@ -8,7 +8,9 @@
 #include <string>
 
 #include "client/printing/paper_size.h"
+#include "platform/codepage.h"
 #include "tools/fedtool/fed_json.h"
+#include "tools/reportforms/form_builder.h"
 #include "tools/reportforms/sheet_paper.h"
 
 namespace reportforms {
@@ -16,6 +18,11 @@ namespace {
 
 struct FieldGeometry {
   int left, top, right, bottom, points;
+  int formatBytes = 0;  // over the field's record and its continuations
+  // Whether `halfWidthChars` single-byte characters of the field's type fit its width.
+  [[nodiscard]] bool Holds(int halfWidthChars) const {
+    return halfWidthChars * CharHeight(points) <= 2 * (right - left);
+  }
 };
 
 // The data fields of the compiled form as the library reports them (0.01 mm).
@@ -27,13 +34,17 @@ std::map<std::string, FieldGeometry> FieldsOf(int kind, std::string_view suffix,
   const auto& fields = dump.json["records"]["dataFields"];
   *records = static_cast<int>(fields.size());
   auto mm = [](int twips) { return twips * 1764 / 1000; };
+  FieldGeometry* last = nullptr;
   for (const auto& f : fields) {
     const std::string name = f["name"].get<std::string>();
-    if (name.empty()) continue;  // a format continuation
+    if (name.empty()) {  // a format continuation
+      if (last) last->formatBytes += f["formatLength"].get<int>();
+      continue;
+    }
     EXPECT_EQ(out.count(name), 0u) << name;
     const int x = f["x"].get<int>(), y = f["y"].get<int>();
-    out[name] = {mm(x), mm(y), mm(x + f["width"].get<int>()), mm(y + f["height"].get<int>()),
-                 f["size"].get<int>()};
+    last = &(out[name] = {mm(x), mm(y), mm(x + f["width"].get<int>()), mm(y + f["height"].get<int>()),
+                          f["size"].get<int>(), f["formatLength"].get<int>()});
   }
   return out;
 }
@@ -75,6 +86,34 @@ TEST(ReportForm, EverySheetHasTheClientsFieldsWhereThePaperLayoutPutsThem) {
       const auto& seal = fields.at("NAME4");
       EXPECT_LT(seal.bottom + 5 * (seal.bottom - seal.top), lay.groupLineTop);
       EXPECT_LE(seal.right, p.pageWidth);
+    }
+  }
+}
+
+// Texts as long as a plant's layout has them are printed whole and inside their fields: a
+// page title naming four sections, an eight-character item heading, a yearly flow total.
+TEST(ReportForm, LongTitlesHeadingsAndTotalsFitTheirFields) {
+  const std::string title = "薬品注入(3系)・配水池(3系)・送水ポンプ(3系)・電力(3系)";
+  const int titleBytes = static_cast<int>(platform::Utf8ToCp932(title).size());
+  for (int kind = 1; kind <= 3; ++kind) {
+    for (const auto suffix : SheetSuffixes()) {
+      SCOPED_TRACE(std::to_string(kind) + " " + std::string(suffix));
+      int records = 0;
+      const auto fields = FieldsOf(kind, suffix, &records);
+      const auto& b = fields.at("B_MIDASHI");
+      EXPECT_GE(b.formatBytes, titleBytes);
+      EXPECT_TRUE(b.Holds(b.formatBytes)) << b.points;
+      for (const char* name : {"M_KOMOKU1", "S_KOMOKU15", "TANI7"}) {
+        const auto& h = fields.at(name);
+        EXPECT_GE(h.formatBytes, 2 * kHeadingChars) << name;
+        // The smallest type (4 points) is the floor on the narrowest columns.
+        if (h.points > 4) {
+          EXPECT_TRUE(h.Holds(2 * kHeadingChars)) << name << " " << h.points;
+        }
+      }
+      EXPECT_TRUE(fields.at("TOTAL_15").Holds(static_cast<int>(std::string("11,485,549.0").size())));
+      // The other summaries keep the type of the values beside them.
+      EXPECT_EQ(fields.at("MAX_1").points, fields.at("DATA1_1").points);
     }
   }
 }

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "tools/reportforms/form_builder.h"
+
 namespace reportforms {
 namespace {
 
@@ -45,8 +47,8 @@ SheetPaper SheetPaperFor(std::string_view suffix) {
   p.topMargin = large ? 1000 : 700;
   p.bottomMargin = large ? 1000 : 700;
   p.valuePoints = PointsNear(row->layout.fontSize);
-  // Seven full-width characters of the heading fit 92 % of a column.
-  p.headingPoints = std::max(4, p.ColumnWidth() * 92 / 700 * 100 / 3528);
+  // A heading of kHeadingChars full-width characters fits 96 % of a column.
+  p.headingPoints = std::max(4, PointsToFit(p.ColumnWidth() * 96 / 100, 2 * kHeadingChars));
   p.titlePoints = large ? 20 : 14;
   p.periodPoints = large ? 12 : 9;
   return p;

@@ -11,6 +11,10 @@
 
 namespace reportforms {
 
+// The longest item heading a column shows whole, in full-width characters ("苛性ソーダ注入率");
+// a longer one is cut at the column's edge rather than spilling into its neighbours.
+inline constexpr int kHeadingChars = 8;
+
 struct SheetPaper {
   tb::print::PaperSize paper;  // the client's table row (codes, suffix, layout values)
   bool landscape = true;
@@ -18,7 +22,7 @@ struct SheetPaper {
   int labelLeft = 0;                  // left edge of the row-label column
   int topMargin = 0, bottomMargin = 0;
   int valuePoints = 0;    // values, labels and summaries: close to the table's fontSize
-  int headingPoints = 0;  // item headings and units: seven full-width characters a column
+  int headingPoints = 0;  // item headings and units: kHeadingChars full-width characters a column
   int titlePoints = 0, periodPoints = 0;
   // Width of one item column: the width over which the client centres the last group's
   // large heading (lastGroupLeftAdd + lastGroupRightAdd).
