@@ -6,6 +6,7 @@
 #include "client/core/formatting.h"
 #include "client/core/messages.h"
 #include "client/core/query_texts.h"
+#include "client/core/vb_error.h"
 #include "client/printing/fmdraw_api.h"
 #include "client/printing/paper_size.h"
 #include "client/printing/print_environment.h"
@@ -101,6 +102,20 @@ std::string PageTitleOf(ClientState& s, Host& host, int page) {
 
 }  // namespace
 
+bool FormLibraryReady(ClientState& s, Host& host) {
+  try {
+    (void)BindFormLibrary(s.env.formLibrary);
+    return true;
+  } catch (const VbError& e) {
+    WriteLog(s, host, "FormLibrary = " + s.env.formLibrary.string(), e.what());
+    host.SetMousePointer(MousePointer::kDefault);
+    host.MsgBox(std::string(msg::kPrinterErrorPrefix) + std::to_string(e.Number()), MsgBoxButtons::kOk,
+                "", MsgBoxIcon::kExclamation);
+    host.SetStatusText("");
+    return false;
+  }
+}
+
 void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day periodDate) {
   const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
   s.gSavedDevice = ReadDefaultDevice();
@@ -146,6 +161,7 @@ void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
     host.SetStatusText("");
     return;
   }
+  if (!FormLibraryReady(s, host)) return;
   host.SetMousePointer(MousePointer::kHourglass);
   ResumeNext([&] {
     const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);

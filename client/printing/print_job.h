@@ -12,6 +12,11 @@
 
 namespace tb::print {
 
+// Loads the form library on first use. When it cannot be loaded (missing file, missing
+// export), the reason goes to the operation log, the printer error message shows with the
+// error number, and false is returned: the job must not start.
+bool FormLibraryReady(ClientState& s, Host& host);
+
 // Prints every page of the current report kind that is listed in the pages-to-print
 // table, for the period that starts at `periodDate`. Database errors propagate (VbError);
 // the session and queries are closed first.

@@ -300,5 +300,30 @@ TEST_F(PrintJob, RangeRefusals) {
   EXPECT_EQ(host.statusText, "");  // nothing is printing
 }
 
+// A form library that cannot be loaded is one printer error with its number and a log
+// line naming the file, for the page print and for a whole range alike; nothing prints.
+TEST_F(PrintJob, AMissingFormLibraryIsReportedOnceAndLogged) {
+  s.env.formLibrary = share.Root() / "lib" / "libfmdraw32.so";
+  const std::string error = std::string(msg::kPrinterErrorPrefix) + "53";
+  RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 9});
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(error));
+  EXPECT_EQ(host.statusText, "");
+  EXPECT_EQ(host.pointer, MousePointer::kDefault);
+
+  struct NoGrid : GridPageView {
+    std::string CellText(int, int) const override { return {}; }
+    Colour CellForeColour(int, int) const override { return kBlack; }
+    std::string PeriodCaption() const override { return {}; }
+    std::string PageTitle() const override { return {}; }
+    void SetGridVisible(bool) override {}
+  } grid;
+  host.msgBoxAnswers.push_back(MsgBoxResult::kYes);
+  PrintGridPage(s, host, grid);
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(error, std::string(msg::kPrintThisPage), error));
+  EXPECT_TRUE(fake.Lines().empty());
+  const auto log = platform::Cp932ToUtf8(::tb::testing::ReadBytes(share.ClientDir() / "WEBLOG" / "20260309.txt"));
+  EXPECT_NE(log.find("FormLibrary = " + s.env.formLibrary.string()), std::string::npos) << log;
+}
+
 }  // namespace
 }  // namespace tb::print

@@ -63,6 +63,10 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
     Refuse(host, msg::kNoPrinter);
     return;
   }
+  if (!FormLibraryReady(s, host)) {
+    Finish(host);
+    return;
+  }
   const auto start = Ymd(s.gReportKind, r.startYear, r.startMonth, r.startDay);
   const auto end = Ymd(s.gReportKind, r.endYear, r.endMonth, r.endDay);
   // A daily date that does not exist (2/30) cannot bound a range either.
