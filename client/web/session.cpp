@@ -377,7 +377,11 @@ void Session::PublishChrome() {
   snapCv_.notify_all();
 }
 
+// Every file of the handler goes to the browser (a range print writes one PDF a period),
+// in the order they were offered; "n" is the last one's number, so the page starts each
+// batch once.
 void Session::OfferDownloads() {
+  nlohmann::json files = nlohmann::json::array();
   for (const auto& path : savedFiles_) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) continue;
@@ -386,10 +390,13 @@ void Session::OfferDownloads() {
       std::lock_guard lk(mu_);
       downloads_[n] = path;
     }
-    downloadJson_ = {{"n", n}, {"url", "/download/" + std::to_string(n)},
-                     {"name", path.filename().string()}};
+    files.push_back({{"url", "/download/" + std::to_string(n)}, {"name", path.filename().string()}});
   }
   savedFiles_.clear();
+  if (files.empty()) return;
+  downloadJson_ = files.back();
+  downloadJson_["n"] = downloadNumber_;
+  downloadJson_["files"] = std::move(files);
 }
 
 // ---------------------------------------------------------------- Host

@@ -105,12 +105,17 @@
     }
     if (state.download && state.download.n > seenDownload) {
       seenDownload = state.download.n;
-      const a = document.createElement('a');
-      a.href = state.download.url;
-      a.download = state.download.name;
-      document.body.appendChild(a);
-      a.click();
-      a.remove();
+      // One download a file; spaced out a little, as browsers drop clicks in one burst.
+      (state.download.files || [state.download]).forEach((f, i) => {
+        setTimeout(() => {
+          const a = document.createElement('a');
+          a.href = f.url;
+          a.download = f.name;
+          document.body.appendChild(a);
+          a.click();
+          a.remove();
+        }, i * 400);
+      });
     }
   }
 
