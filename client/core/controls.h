@@ -115,6 +115,8 @@ class Document {
   // document is then unchanged.
   virtual bool Handle(const UiEvent& e) = 0;
   [[nodiscard]] virtual bool Closed() const { return false; }
+  // The control the handlers last put the focus on; empty when the page sets none.
+  [[nodiscard]] virtual std::string FocusedControl() const { return {}; }
 
  protected:
   ControlSet controls_;

@@ -36,7 +36,7 @@ class FrmTenkey : public Document {
   [[nodiscard]] bool Closed() const override { return closed_; }
 
   [[nodiscard]] const std::string& Entry() const;
-  [[nodiscard]] const std::string& FocusedControl() const { return focus_; }
+  [[nodiscard]] std::string FocusedControl() const override { return focus_; }
 
   // Handlers under the dialog's names.
   void cmdTenKey_Click(int index);

@@ -44,7 +44,7 @@ class DocMain : public Document {
   // True when 表示 (optSyuusei) is selected.
   [[nodiscard]] bool DisplayMode() const;
   // The control that has the focus (the handlers put it on cmdJikkou); empty at first.
-  [[nodiscard]] const std::string& FocusedControl() const { return focus_; }
+  [[nodiscard]] std::string FocusedControl() const override { return focus_; }
   [[nodiscard]] bool StartedUp() const { return startedUp_; }
 
   // Event handlers under the page's names.

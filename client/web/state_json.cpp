@@ -3,8 +3,6 @@
 #include <cstdio>
 
 #include "client/grid/flex_grid.h"
-#include "client/grid/frm_tenkey.h"
-#include "client/selection/doc_main.h"
 
 namespace tb::web {
 namespace {
@@ -58,14 +56,8 @@ nlohmann::json DocumentJson(const Document& doc) {
     else if (c->interval > 0) timers.push_back(c->Id());
   }
   return {{"name", doc.Name()},     {"caption", doc.Caption()}, {"width", doc.Width()},
-          {"height", doc.Height()}, {"focus", FocusedControlOf(doc)},
+          {"height", doc.Height()}, {"focus", doc.FocusedControl()},
           {"controls", std::move(controls)}, {"timers", std::move(timers)}};
-}
-
-std::string FocusedControlOf(const Document& doc) {
-  if (const auto* page = dynamic_cast<const DocMain*>(&doc)) return page->FocusedControl();
-  if (const auto* pad = dynamic_cast<const FrmTenkey*>(&doc)) return pad->FocusedControl();
-  return {};
 }
 
 nlohmann::json GridJson(const FlexGrid& g) {

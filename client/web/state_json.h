@@ -16,10 +16,6 @@ std::string CssColour(Colour c);
 // ids]}; timer controls are not drawn, so they are listed apart.
 nlohmann::json DocumentJson(const Document& doc);
 
-// The control a page's handlers put the focus on (the selection page's Run button after
-// a kind or mode click, the ten-key entry); empty when the page sets none.
-std::string FocusedControlOf(const Document& doc);
-
 // One control; a grid control carries "grid" (see GridJson).
 nlohmann::json ControlJson(const Control& c);
 

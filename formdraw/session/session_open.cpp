@@ -105,7 +105,8 @@ int OpenPrinter(WorkArea& area, int formOrientation) {
   }
   auto entry = ReadPrinter(windir, printer->name);
   if (!entry) return -7;
-  // A printer without a usable resolution is refused as step 8 refuses one below 1.
+  // A resolution outside 1..kMaxPrinterDpi gets the no-resolution code at once: the dot
+  // conversions divide by 2540000 / dpi, which is 0 for an absurdly fine printer.
   if (entry->dpi < 1 || entry->dpi > kMaxPrinterDpi) return -8;
   PrinterValues values = entry->values;
   if (given) ApplyMasked(*given, values);
