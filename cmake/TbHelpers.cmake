@@ -1,13 +1,20 @@
 # tb_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [LABELS l ...])
 # One GoogleTest executable registered with ctest; tests run from the build tree
 # with TB_SOURCE_DIR and TB_BINARY_DIR in the environment.
+# The sample files kept outside the repository: beside the checkout, else the shared
+# workplace folder. Tests that need them skip when neither exists.
+set(TB_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata")
+if(NOT EXISTS "${TB_TESTDATA_DIR}" AND EXISTS "/work/shared/testdata")
+  set(TB_TESTDATA_DIR "/work/shared/testdata")
+endif()
+
 function(tb_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "TB_SOURCE_DIR=${CMAKE_SOURCE_DIR};TB_BINARY_DIR=${CMAKE_BINARY_DIR};TB_TESTDATA=${CMAKE_SOURCE_DIR}/../shared/testdata"
+    ENVIRONMENT "TB_SOURCE_DIR=${CMAKE_SOURCE_DIR};TB_BINARY_DIR=${CMAKE_BINARY_DIR};TB_TESTDATA=${TB_TESTDATA_DIR}"
     TIMEOUT 300)
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")

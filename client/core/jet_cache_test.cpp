@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "client/core/database.h"
+#include "client/core/jet_samples.h"
 
 namespace fs = std::filesystem;
 using tb::db::DbError;
@@ -27,10 +28,7 @@ using tb::jet::JetImportOptions;
 
 namespace {
 
-fs::path Sample(const std::string& name) {
-  const char* root = std::getenv("TB_TESTDATA");
-  return fs::path(root ? root : "/work/shared/testdata") / "jet" / name;
-}
+fs::path Sample(const std::string& name) { return tb::testing::JetSample(name); }
 
 std::string Scalar(const fs::path& db, const std::string& sql) {
   sqlite3* h = nullptr;
@@ -58,6 +56,7 @@ void WriteAll(const fs::path& file, const std::string& data) {
 class JetCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    TB_SKIP_WITHOUT_JET_SAMPLES();
     root_ = fs::temp_directory_path() / ("jet_cache_test_" + std::to_string(::getpid()) + "_" +
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
@@ -101,6 +100,7 @@ class JetCacheTest : public ::testing::Test {
 }  // namespace
 
 TEST(JetHeader, RecognisesJetAndAceOnly) {
+  TB_SKIP_WITHOUT_JET_SAMPLES();
   const fs::path dir = fs::temp_directory_path() / ("jet_header_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   struct Case { std::string name, bytes; bool jet; };

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "client/core/jet_samples.h"
 #include "client/core/database.h"
 
 namespace fs = std::filesystem;
@@ -19,14 +20,12 @@ namespace {
 
 constexpr char kProvider[] = "Provider=Microsoft.jet.OLEDB.4.0;Data Source=";
 
-fs::path Sample(const std::string& name) {
-  const char* root = std::getenv("TB_TESTDATA");
-  return fs::path(root ? root : "/work/shared/testdata") / "jet" / name;
-}
+fs::path Sample(const std::string& name) { return tb::testing::JetSample(name); }
 
 class JetConnectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    TB_SKIP_WITHOUT_JET_SAMPLES();
     root_ = fs::temp_directory_path() / ("jet_connection_test_" + std::to_string(::getpid()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "share" / "TB_DataBase");

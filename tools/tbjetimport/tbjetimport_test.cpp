@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "client/core/jet_samples.h"
 #include "tools/tbjetimport/jet_values.h"
 
 namespace fs = std::filesystem;
@@ -24,10 +25,7 @@ using Row = std::vector<std::optional<std::string>>;
 
 namespace {
 
-fs::path Sample(const std::string& name) {
-  const char* root = std::getenv("TB_TESTDATA");
-  return fs::path(root ? root : "/work/shared/testdata") / "jet" / name;
-}
+fs::path Sample(const std::string& name) { return tb::testing::JetSample(name); }
 
 fs::path Importer() {
   const char* bin = std::getenv("TB_BINARY_DIR");
@@ -127,6 +125,7 @@ class Db {
 class ImportTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    TB_SKIP_WITHOUT_JET_SAMPLES();
     dir_ = fs::temp_directory_path() / ("tbjetimport_test_" + std::to_string(::getpid()) + "_" +
                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
