@@ -125,8 +125,8 @@ class TraceToFolder : public PrintToFolder {
   std::string Format() const override { return "trace"; }
 };
 
-// A text as the trace shows it: its characters' TextOut lines joined, with the colour set
-// before them and the x of its last character.
+// A text as the trace shows it: the characters of its TextRun line joined, with the
+// colour set before it and the x of its last character.
 struct TracedText {
   std::string colour, text;
   int lastX = 0, y = 0;
@@ -135,20 +135,21 @@ struct TracedText {
 std::vector<TracedText> TextsOf(const std::string& trace) {
   std::vector<TracedText> out;
   std::string colour = "000000";
-  bool open = false;
   std::istringstream in(trace);
   for (std::string line; std::getline(in, line);) {
     if (line.rfind("SetTextColor ", 0) == 0) colour = line.substr(13, 6);
-    int x = 0, y = 0;
+    int count = 0, used = 0;
+    if (std::sscanf(line.c_str(), "TextRun %d%n", &count, &used) != 1) continue;
+    TracedText t{colour, "", 0, 0};
+    const char* p = line.c_str() + used;
     char text[64] = {};
-    if (std::sscanf(line.c_str(), "TextOut %d %d \"%63[^\"]\"", &x, &y, text) == 3) {
-      if (!open || out.back().y != y || out.back().colour != colour) out.push_back({colour, "", 0, y});
-      out.back().text += text;
-      out.back().lastX = x;
-      open = true;
-    } else if (line.rfind("SetBkMode", 0) != 0 && line.rfind("SetTextColor", 0) != 0) {
-      open = false;
+    for (int x = 0, y = 0; count > 0 && std::sscanf(p, " %d,%d \"%63[^\"]\"%n", &x, &y, text, &used) == 3;
+         --count, p += used) {
+      t.text += text;
+      t.lastX = x;
+      t.y = y;
     }
+    out.push_back(t);
   }
   return out;
 }

@@ -79,8 +79,7 @@ TEST_F(TraceSession, OverLongTextIsSqueezedOneDotPerCharacter) {
   ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
   // Extent 100 = 11 dots; the text needs 45 dots. Character i moves back i dots.
   ASSERT_EQ(FmPrintText(0, 0, 100, 1, 1, "ABC", S()), 0);
-  EXPECT_EQ(Only(Close(), "TextOut"),
-            (Lines{"TextOut 0 0 \"A\"", "TextOut 14 0 \"B\"", "TextOut 28 0 \"C\""}));
+  EXPECT_EQ(Only(Close(), "TextRun"), Lines{"TextRun 3 0,0 \"A\" 14,0 \"B\" 28,0 \"C\""});
 }
 
 TEST_F(TraceSession, SpreadAlignmentCentresASingleCharacter) {
@@ -88,7 +87,7 @@ TEST_F(TraceSession, SpreadAlignmentCentresASingleCharacter) {
   ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
   // Extent 1000 = 118 dots; (118 - 15) / 2 = 51.
   ASSERT_EQ(FmPrintText(0, 1000, 1000, 1, 4, "A", S()), 0);
-  EXPECT_EQ(Only(Close(), "TextOut"), Lines{"TextOut 51 118 \"A\""});
+  EXPECT_EQ(Only(Close(), "TextRun"), Lines{"TextRun 1 51,118 \"A\""});
 }
 
 struct DirectionRow {
@@ -103,31 +102,30 @@ TEST_P(Directions, PlaceCharactersOneByOne) {
   Open();
   ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
   ASSERT_EQ(FmPrintText(0, 0, 1000, GetParam().direction, GetParam().alignment, "ABC", S()), 0);
-  EXPECT_EQ(Only(Close(), "TextOut"), GetParam().expected);
+  EXPECT_EQ(Only(Close(), "TextRun"), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Text, Directions,
     ::testing::Values(
-        DirectionRow{1, 1, {"TextOut 0 0 \"A\"", "TextOut 15 0 \"B\"", "TextOut 30 0 \"C\""}},
-        DirectionRow{2, 1, {"TextOut 0 0 \"A\"", "TextOut 0 30 \"B\"", "TextOut 0 60 \"C\""}},
-        DirectionRow{3, 1, {"TextOut 0 0 \"C\"", "TextOut 15 0 \"B\"", "TextOut 30 0 \"A\""}},
+        DirectionRow{1, 1, {"TextRun 3 0,0 \"A\" 15,0 \"B\" 30,0 \"C\""}},
+        DirectionRow{2, 1, {"TextRun 3 0,0 \"A\" 0,30 \"B\" 0,60 \"C\""}},
+        DirectionRow{3, 1, {"TextRun 3 0,0 \"C\" 15,0 \"B\" 30,0 \"A\""}},
         // End: 118 - 45 = 73 (45003 thousandths: 72.997 rounds down to 72 at the start).
-        DirectionRow{1, 2, {"TextOut 72 0 \"A\"", "TextOut 87 0 \"B\"", "TextOut 102 0 \"C\""}},
+        DirectionRow{1, 2, {"TextRun 3 72,0 \"A\" 87,0 \"B\" 102,0 \"C\""}},
         // Spread: (118 - 45) * 1000 / 2 = 36500 extra after each character.
-        DirectionRow{1, 4, {"TextOut 0 0 \"A\"", "TextOut 51 0 \"B\"", "TextOut 103 0 \"C\""}}));
+        DirectionRow{1, 4, {"TextRun 3 0,0 \"A\" 51,0 \"B\" 103,0 \"C\""}}));
 
 TEST_F(TraceSession, OtherFacesAreMeasuredAndDrawnInOneCall) {
   Open();
   ASSERT_EQ(FmCreateFont(254, 254, 0, 0, 0, 0, 0, 0, "DejaVu Sans", S()), 0);
   ASSERT_EQ(FmPrintText(0, 0, 5000, 1, 1, "Hello", S()), 0);
   ASSERT_EQ(FmPrintText(0, 1000, 5000, 1, 4, "Hi", S()), 0);
-  const Lines texts = Only(Close(), "TextOut");
-  ASSERT_EQ(texts.size(), 3u);
-  EXPECT_EQ(texts[0], "TextOut 0 0 \"Hello\"");
-  EXPECT_EQ(texts[1], "TextOut 0 118 \"H\"");
+  const Lines texts = Only(Close(), "TextRun");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "TextRun 1 0,0 \"Hello\"");
   // Spread: the last character ends at the extent (590 dots) within a dot.
-  EXPECT_EQ(texts[2].rfind("TextOut 5", 0), 0u) << texts[2];
+  EXPECT_EQ(texts[1].rfind("TextRun 2 0,118 \"H\" 5", 0), 0u) << texts[1];
 }
 
 TEST_F(TraceSession, ShapesOrderCornersAndCapTheRadius) {

@@ -149,7 +149,7 @@ TEST_F(TraceSession, ListBufferPrintsItsCells) {
   ASSERT_EQ(FmSetListData(3, 1, 1, "3x", S()), 0);
   EXPECT_EQ(FmPrintListBuffer(S()), 0);
   EXPECT_EQ(FmPrintListBuffer(S()), -2) << "printed buffers are freed";
-  EXPECT_EQ(Only(Close(), "TextOut"), (std::vector<std::string>{"TextOut 0 0 \"1\"", "TextOut 27 0 \"3\""}));
+  EXPECT_EQ(Only(Close(), "TextRun"), (std::vector<std::string>{"TextRun 1 0,0 \"1\"", "TextRun 1 27,0 \"3\""}));
 }
 
 }  // namespace

@@ -8,10 +8,12 @@
 // squeezed and spread texts), where coverage from two glyphs adds up in a slightly
 // different way. So: no pixel differs by more than 8 grey levels (of 255) unless it is
 // within one pixel of a partly covered pixel of the reference (a glyph edge), and at most
-// 0.05 % of the page's pixels differ by more than 8 levels.
+// one pixel in 20,000 (about a hundred on this page) differs by more than 8 levels. A
+// glyph one pixel off its place moves more than that. (Measured: none differ at all.)
 //
 // TB_UPDATE_GOLDEN=1 rewrites the references from the current output; look at them
-// before committing.
+// before committing. TB_KEEP_RASTERS=DIR keeps each raster there with a picture of the
+// differences (red: more than the tolerance, orange: less).
 #include <cairo.h>
 
 #include <cstdlib>
@@ -171,6 +173,24 @@ Difference Compare(const Raster& ref, const Raster& got) {
   return d;
 }
 
+// The reference faded, with the differing pixels marked.
+void WriteDifferences(const Raster& ref, const Raster& got, const tp::tfs::path& file) {
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, ref.width, ref.height);
+  unsigned char* data = cairo_image_surface_get_data(img);
+  const int stride = cairo_image_surface_get_stride(img);
+  for (int y = 0; y < ref.height; ++y)
+    for (int x = 0; x < ref.width; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * ref.width + x;
+      const int delta = std::abs(ref.grey[i] - got.grey[i]);
+      const uint32_t faded = 192 + ref.grey[i] / 4;
+      reinterpret_cast<uint32_t*>(data + y * stride)[x] =
+          delta > kTolerance ? 0xFF0000u : delta > 0 ? 0xFF9900u : faded << 16 | faded << 8 | faded;
+    }
+  cairo_surface_mark_dirty(img);
+  cairo_surface_write_to_png(img, file.c_str());
+  cairo_surface_destroy(img);
+}
+
 void ExpectLikeReference(const tp::tfs::path& actual, const std::string& reference) {
   const char* source = std::getenv("TB_SOURCE_DIR");
   ASSERT_NE(source, nullptr) << "run under ctest (TB_SOURCE_DIR)";
@@ -187,9 +207,13 @@ void ExpectLikeReference(const tp::tfs::path& actual, const std::string& referen
   for (uint8_t v : ref.grey) ink += v < 128;
   ASSERT_GT(ink, 20000) << "the reference page has text on it";
   const Difference d = Compare(ref, got);
+  if (const char* keep = std::getenv("TB_KEEP_RASTERS"); keep != nullptr && *keep != '\0') {
+    tp::tfs::copy_file(actual, tp::tfs::path(keep) / reference, tp::tfs::copy_options::overwrite_existing);
+    WriteDifferences(ref, got, tp::tfs::path(keep) / ("diff_" + reference));
+  }
   const long pixels = static_cast<long>(ref.grey.size());
   EXPECT_EQ(d.awayFromEdges, 0) << reference;
-  EXPECT_LE(d.large * 10000, pixels * 5) << reference << ": " << d.large << " pixels differ by more than "
+  EXPECT_LE(d.large * 20000, pixels) << reference << ": " << d.large << " pixels differ by more than "
                                           << kTolerance << " levels";
   std::printf("%s: %ld of %ld pixels differ (%ld by more than %d levels, largest %d)\n", reference.c_str(),
               d.differing, pixels, d.large, kTolerance, d.largest);

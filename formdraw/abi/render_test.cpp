@@ -21,12 +21,6 @@ Rec DataField(const std::string& name, const std::string& format, int lineOrder 
       .B(29, 1).B(33, lineOrder).B(34, 128).B(35, 128).S(36, format).S(68, name);
 }
 
-std::string Joined(const Lines& textOuts) {
-  std::string s;
-  for (const auto& l : textOuts) s += l.substr(l.find('"') + 1, l.rfind('"') - l.find('"') - 1);
-  return s;
-}
-
 struct LineRow {
   int dpi, color;
   Lines expected;
@@ -132,7 +126,7 @@ TEST_F(TraceSession, FormWithOnlyFieldsPrintsAnEmptyPage) {
   Open(form);
   ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
   const Lines lines = Close();
-  for (const char* drawing : {"TextOut", "LineTo", "Rectangle", "Ellipse", "Polygon"})
+  for (const char* drawing : {"TextRun", "LineTo", "Rectangle", "Ellipse", "Polygon"})
     EXPECT_TRUE(Only(lines, drawing).empty()) << drawing;
   EXPECT_EQ(Only(lines, "EndDoc").size(), 1u);
 }
@@ -145,7 +139,7 @@ TEST_F(TraceSession, StaticTextUsesTheSingleLineEngine) {
   Open(form);
   ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
   const Lines lines = Close();
-  EXPECT_EQ(Only(lines, "TextOut"), (Lines{"TextOut 300 0 \"A\"", "TextOut 320 0 \"B\""}));
+  EXPECT_EQ(Only(lines, "TextRun"), (Lines{"TextRun 2 300,0 \"A\" 320,0 \"B\""}));
   EXPECT_EQ(Only(lines, "SelectFont height=41").size(), 1u);
 }
 
@@ -157,7 +151,8 @@ TEST_F(TraceSession, NumericFieldsFormatAndFail) {
   EXPECT_EQ(FmPrintDataField("AMOUNT", "123", S()), -4);
   EXPECT_EQ(FmPrintDataField("AMOUNT", "", S()), 0);
   EXPECT_EQ(FmPrintDataField("OTHER", "1", S()), -3);
-  EXPECT_EQ(Joined(Only(Close(), "TextOut")), " 0.00");
+  EXPECT_EQ(Only(Close(), "TextRun"),
+            Lines{"TextRun 5 0,0 \" \" 20,0 \"0\" 41,0 \".\" 62,0 \"0\" 83,0 \"0\""});
 }
 
 TEST_F(TraceSession, FramedFieldRestoresTheLineSetting) {
@@ -206,7 +201,7 @@ TEST_F(TraceSession, FlowFieldPrintsAtMostAThousandLines) {
   text.pop_back();
   text.pop_back();
   ASSERT_EQ(FmPrintDataField("NOTE", text.c_str(), S()), 0);
-  EXPECT_EQ(Only(Close(), "TextOut").size(), 1u + 1000u);  // the blank, then one per line
+  EXPECT_EQ(Only(Close(), "TextRun").size(), 1u + 1000u);  // the blank, then one per line
 }
 
 // Three columns in 100 twips = 176 (0.01 mm): columns start 0, 58 and 117 in, which are
@@ -225,9 +220,9 @@ TEST_F(TraceSession, ListFieldColumnsAtRunningSums) {
   cells[34] = 2;  // "2" becomes "2\0", longer than its format: skipped, the others print
   EXPECT_EQ(FmPrintListField("LIST", cells.data(), S()), -4);
   EXPECT_EQ(FmPrintListField("NONE", cells.data(), S()), -3);
-  EXPECT_EQ(Only(Close(), "TextOut"),
-            (Lines{"TextOut 0 0 \"1\"", "TextOut 13 0 \"2\"", "TextOut 27 0 \"3\"",
-                   "TextOut 0 0 \"1\"", "TextOut 27 0 \"3\""}));
+  EXPECT_EQ(Only(Close(), "TextRun"),
+            (Lines{"TextRun 1 0,0 \"1\"", "TextRun 1 13,0 \"2\"", "TextRun 1 27,0 \"3\"",
+                   "TextRun 1 0,0 \"1\"", "TextRun 1 27,0 \"3\""}));
 }
 
 }  // namespace

@@ -301,28 +301,107 @@ bool CairoDevice::DoPolygon(std::span<const Point> points) {
   return FillAndStroke(true);
 }
 
-bool CairoDevice::DoTextOut(int32_t x, int32_t y, std::string_view text) {
+// Glyphs sit where the per-character rules put them: a piece's first character cell has
+// its top-left at the piece's point, so its glyph origin is `ascent` below that point
+// along the rotated vertical. With an escapement the run is drawn in the rotated space,
+// into which the points are turned back.
+bool CairoDevice::DoTextRun(std::span<const RunPiece> pieces) {
   if (cr_ == nullptr) return false;
-  PreparedFont font = fonts_.Prepare(state_.font);
+  const PreparedFont font = fonts_.Prepare(state_.font);
   if (font.face == nullptr) return false;
-  std::string utf8 = platform::Cp932ToUtf8(text);
+  if (state_.bkMode == BkMode::kTransparent) return ShowRun(font, pieces);
+  // An opaque background is painted piece by piece, each before its own glyphs, so a
+  // later cell covers an earlier glyph exactly as separate outputs would.
+  for (const RunPiece& piece : pieces) {
+    PaintPieceBackground(font, piece);
+    ShowRun(font, {&piece, 1});
+  }
+  return Ok();
+}
+
+void CairoDevice::BeginRunSpace(const PreparedFont& font) {
   cairo_save(cr_);
-  cairo_translate(cr_, x, y);
-  cairo_rotate(cr_, -state_.font.escapement * kPi / 1800.0);
+  if (state_.font.escapement % 3600 != 0) cairo_rotate(cr_, -state_.font.escapement * kPi / 1800.0);
   cairo_set_font_face(cr_, font.face);
   cairo_set_font_matrix(cr_, &font.matrix);
-  if (state_.bkMode == BkMode::kOpaque) {
-    cairo_text_extents_t extents{};
-    cairo_text_extents(cr_, utf8.c_str(), &extents);
-    SetSourceColor(state_.bkColor);
-    cairo_rectangle(cr_, 0, 0, extents.x_advance, font.cellHeight);
-    cairo_fill(cr_);
+}
+
+// The top-left of a cell at device point `at`, in the run's (possibly rotated) space.
+CairoDevice::RunPoint CairoDevice::InRunSpace(Point at) const {
+  if (state_.font.escapement % 3600 == 0) return {double(at.x), double(at.y)};
+  const double a = state_.font.escapement * kPi / 1800.0;
+  return {at.x * std::cos(a) - at.y * std::sin(a), at.x * std::sin(a) + at.y * std::cos(a)};
+}
+
+// The glyph origin of a cell whose top-left is at `at`: `ascent` below it. Cairo keeps a
+// current point in 1/256 of a device unit, so a text drawn from a moved-to point starts on
+// that grid; the origin is put on the same grid so every glyph lands exactly where a text
+// output at that point would put it (PDF rasterisers place glyphs on sub-pixel steps,
+// and a shift of a thousandth of a pixel can move a glyph to the next step).
+CairoDevice::RunPoint CairoDevice::GlyphOrigin(const PreparedFont& font, Point at) const {
+  const RunPoint cell = InRunSpace(at);
+  double x = cell.x, y = cell.y + font.ascent;
+  cairo_user_to_device(cr_, &x, &y);
+  x = std::nearbyint(x * 256) / 256;
+  y = std::nearbyint(y * 256) / 256;
+  cairo_device_to_user(cr_, &x, &y);
+  return {x, y};
+}
+
+void CairoDevice::PaintPieceBackground(const PreparedFont& font, const RunPiece& piece) {
+  const std::string utf8 = platform::Cp932ToUtf8(piece.text);
+  BeginRunSpace(font);
+  const RunPoint p = InRunSpace(piece.at);
+  cairo_text_extents_t extents{};
+  cairo_text_extents(cr_, utf8.c_str(), &extents);
+  SetSourceColor(state_.bkColor);
+  cairo_rectangle(cr_, p.x, p.y, extents.x_advance, font.cellHeight);
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+// Single characters come from the glyph cache; longer pieces (and characters that are
+// not one glyph) are converted by the scaled font as a text output would convert them.
+// The whole run then goes out as one glyph call with its text and clusters, which keeps
+// the PDF's text extractable.
+bool CairoDevice::ShowRun(const PreparedFont& font, std::span<const RunPiece> pieces) {
+  run_.glyphs.clear();
+  run_.clusters.clear();
+  run_.utf8.clear();
+  BeginRunSpace(font);
+  cairo_scaled_font_t* scaled = cairo_get_scaled_font(cr_);
+  for (const RunPiece& piece : pieces) {
+    const RunPoint p = GlyphOrigin(font, piece.at);
+    const CachedGlyph* glyph = fonts_.Glyph(state_.font, piece.text);
+    if (glyph != nullptr && glyph->single) {
+      run_.glyphs.push_back({glyph->index, p.x, p.y});
+      run_.clusters.push_back({static_cast<int>(glyph->utf8.size()), 1});
+      run_.utf8 += glyph->utf8;
+    } else {
+      AppendConverted(scaled, platform::Cp932ToUtf8(piece.text), p.x, p.y);
+    }
   }
   SetSourceColor(state_.textColor);
-  cairo_move_to(cr_, 0, font.ascent);
-  cairo_show_text(cr_, utf8.c_str());
+  cairo_show_text_glyphs(cr_, run_.utf8.data(), static_cast<int>(run_.utf8.size()), run_.glyphs.data(),
+                         static_cast<int>(run_.glyphs.size()), run_.clusters.data(),
+                         static_cast<int>(run_.clusters.size()), cairo_text_cluster_flags_t{});
   cairo_restore(cr_);
   return Ok();
+}
+
+void CairoDevice::AppendConverted(cairo_scaled_font_t* scaled, const std::string& utf8, double x, double y) {
+  cairo_glyph_t* glyphs = nullptr;
+  cairo_text_cluster_t* clusters = nullptr;
+  int glyphCount = 0, clusterCount = 0;
+  cairo_text_cluster_flags_t flags{};
+  if (cairo_scaled_font_text_to_glyphs(scaled, x, y, utf8.data(), static_cast<int>(utf8.size()), &glyphs,
+                                       &glyphCount, &clusters, &clusterCount, &flags) == CAIRO_STATUS_SUCCESS) {
+    run_.glyphs.insert(run_.glyphs.end(), glyphs, glyphs + glyphCount);
+    run_.clusters.insert(run_.clusters.end(), clusters, clusters + clusterCount);
+    run_.utf8 += utf8;
+  }
+  cairo_glyph_free(glyphs);
+  cairo_text_cluster_free(clusters);
 }
 
 Size CairoDevice::DoTextExtent(std::string_view text) { return fonts_.Measure(state_.font, text); }

@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "formdraw/device/device.h"
 #include "formdraw/device/document_output.h"
@@ -53,7 +54,7 @@ class CairoDevice : public Device {
   bool DoEllipse(const Rect& r) override;
   bool DoFigure(Figure figure, const Rect& r, Point start, Point end) override;
   bool DoPolygon(std::span<const Point> points) override;
-  bool DoTextOut(int32_t x, int32_t y, std::string_view text) override;
+  bool DoTextRun(std::span<const RunPiece> pieces) override;
   Size DoTextExtent(std::string_view text) override;
   bool DoSetClipRect(const Rect& r) override;
   void DoClearClip() override;
@@ -67,6 +68,16 @@ class CairoDevice : public Device {
   void Stroke();
   void SetSourceColor(Color color);
   bool Ok() const;
+  // Text runs (cairo_device.cpp).
+  struct RunPoint {
+    double x = 0, y = 0;
+  };
+  void BeginRunSpace(const PreparedFont& font);
+  [[nodiscard]] RunPoint InRunSpace(Point at) const;
+  [[nodiscard]] RunPoint GlyphOrigin(const PreparedFont& font, Point at) const;
+  void PaintPieceBackground(const PreparedFont& font, const RunPiece& piece);
+  bool ShowRun(const PreparedFont& font, std::span<const RunPiece> pieces);
+  void AppendConverted(cairo_scaled_font_t* scaled, const std::string& utf8, double x, double y);
 
   Kind kind_;
   std::unique_ptr<DocumentOutput> output_;
@@ -77,6 +88,12 @@ class CairoDevice : public Device {
   std::string docName_;
   std::string pdfPath_;
   bool pageOpen_ = false;
+  // The glyphs, text and clusters of the run being drawn; kept to reuse their memory.
+  struct RunBuffers {
+    std::vector<cairo_glyph_t> glyphs;
+    std::vector<cairo_text_cluster_t> clusters;
+    std::string utf8;
+  } run_;
 };
 
 }  // namespace fmdraw::device

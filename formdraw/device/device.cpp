@@ -58,7 +58,14 @@ bool Device::Polygon(std::span<const Point> points) {
   return DoPolygon(points);
 }
 
-bool Device::TextOut(int32_t x, int32_t y, std::string_view text) { return DoTextOut(x, y, text); }
+bool Device::TextRun(std::span<const RunPiece> pieces) {
+  return pieces.empty() || DoTextRun(pieces);
+}
+
+bool Device::TextOut(int32_t x, int32_t y, std::string_view text) {
+  const RunPiece piece{text, {x, y}};
+  return DoTextRun({&piece, 1});
+}
 Size Device::TextExtent(std::string_view text) { return DoTextExtent(text); }
 
 bool Device::SetClipRect(const Rect& r) {

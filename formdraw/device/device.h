@@ -62,7 +62,10 @@ class Device {
   bool Chord(const Rect& r, Point start, Point end);
   bool Pie(const Rect& r, Point start, Point end);
   bool Polygon(std::span<const Point> points);
-  // (x, y) is the top-left of the first character cell; `text` is CP932.
+  // One text as one output call in the selected font: every piece at its place. A run
+  // without pieces draws nothing and succeeds.
+  bool TextRun(std::span<const RunPiece> pieces);
+  // A run of one piece: (x, y) is the top-left of the first character cell; `text` is CP932.
   bool TextOut(int32_t x, int32_t y, std::string_view text);
   // Advance width and cell height of `text` in the selected font.
   [[nodiscard]] Size TextExtent(std::string_view text);
@@ -87,7 +90,7 @@ class Device {
   virtual bool DoEllipse(const Rect& r) = 0;
   virtual bool DoFigure(Figure figure, const Rect& r, Point start, Point end) = 0;
   virtual bool DoPolygon(std::span<const Point> points) = 0;
-  virtual bool DoTextOut(int32_t x, int32_t y, std::string_view text) = 0;
+  virtual bool DoTextRun(std::span<const RunPiece> pieces) = 0;
   virtual Size DoTextExtent(std::string_view text) = 0;
   virtual bool DoSetClipRect(const Rect& r) = 0;
   virtual void DoClearClip() = 0;

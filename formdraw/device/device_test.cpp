@@ -98,7 +98,7 @@ TEST(TraceDevice, OneLinePerCall) {
       "Ellipse 1 2 3 4",
       "Pie 0 0 10 10 10 5 5 0",
       "Polygon 3 0,0 5,0 5,5",
-      "TextOut 7 8 \"a\\\"b\"",
+      "TextRun 1 7,8 \"a\\\"b\"",
       "SetClipRect 0 0 50 60",
       "ClearClip",
       "EndPage",

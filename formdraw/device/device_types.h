@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fmdraw::device {
@@ -67,6 +68,15 @@ struct Font {
   int32_t pitchAndFamily = 0;
   std::string face;         // CP932
   bool operator==(const Font&) const = default;
+};
+
+// One piece of a positioned text run: CP932 characters whose first character cell has
+// its top-left at `at`. The layout engines place characters one to a piece; a piece of
+// several characters follows the font's own advances after its first. The text is a
+// view, valid for the call that takes the piece.
+struct RunPiece {
+  std::string_view text;
+  Point at;
 };
 
 enum class BkMode : int { kTransparent = 1, kOpaque = 2 };

@@ -143,6 +143,28 @@ PreparedFont FontEngine::Build(const Font& font) {
   return prepared;
 }
 
+const CachedGlyph* FontEngine::Glyph(const Font& font, std::string_view cp932Char) {
+  if (cp932Char.empty() || cp932Char.size() > 2) return nullptr;
+  const Last* last = Cached(font);
+  if (last == nullptr || last->scaled == nullptr) return nullptr;
+  const auto byte = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(cp932Char[i])); };
+  const uint32_t code = cp932Char.size() == 1 ? byte(0) : 0x10000u | byte(0) << 8 | byte(1);
+  auto& faceGlyphs = glyphs_[last->prepared.face];
+  if (auto it = faceGlyphs.find(code); it != faceGlyphs.end()) return &it->second;
+  CachedGlyph glyph;
+  glyph.utf8 = platform::Cp932ToUtf8(cp932Char);
+  cairo_glyph_t* glyphs = nullptr;
+  int count = 0;
+  if (cairo_scaled_font_text_to_glyphs(last->scaled, 0, 0, glyph.utf8.data(), static_cast<int>(glyph.utf8.size()),
+                                       &glyphs, &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
+      count == 1) {
+    glyph.index = glyphs[0].index;
+    glyph.single = true;
+  }
+  cairo_glyph_free(glyphs);
+  return &faceGlyphs.emplace(code, std::move(glyph)).first->second;
+}
+
 Size FontEngine::Measure(const Font& font, std::string_view cp932) {
   const Last* last = Cached(font);
   if (last == nullptr || last->scaled == nullptr) return {};

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "formdraw/device/device_types.h"
@@ -25,6 +26,15 @@ struct PreparedFont {
   double cellHeight = 0;
 };
 
+// How one CP932 character is drawn in a face: its glyph index and its UTF-8 text (the
+// PDF's text layer). `single` is false when the character does not map to exactly one
+// glyph; such a character is drawn through the text path instead.
+struct CachedGlyph {
+  unsigned long index = 0;
+  std::string utf8;
+  bool single = false;
+};
+
 class FontEngine {
  public:
   FontEngine() = default;
@@ -36,6 +46,10 @@ class FontEngine {
   PreparedFont Prepare(const Font& font);
   // Advance width and cell height of CP932 `text` (rotation ignored).
   Size Measure(const Font& font, std::string_view cp932);
+  // The glyph of one CP932 character (one or two bytes) in `font`'s face, looked up through
+  // the scaled font once per face and character. nullptr for longer texts or when no face
+  // can be made. The entry stays valid as long as the engine.
+  const CachedGlyph* Glyph(const Font& font, std::string_view cp932Char);
   // The file fontconfig picks for a face name (for tests and diagnostics).
   static std::string ResolvedFile(std::string_view faceUtf8, bool bold);
 
@@ -52,6 +66,8 @@ class FontEngine {
   const Last* Cached(const Font& font);
 
   std::map<std::pair<std::string, bool>, cairo_font_face_t*> faces_;
+  // Per face: character code (one byte b, or 0x10000 | lead << 8 | trail) to its glyph.
+  std::unordered_map<cairo_font_face_t*, std::unordered_map<uint32_t, CachedGlyph>> glyphs_;
   std::optional<Last> last_;
 };
 

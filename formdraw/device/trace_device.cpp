@@ -172,8 +172,11 @@ bool TraceDevice::DoPolygon(std::span<const Point> points) {
   return true;
 }
 
-bool TraceDevice::DoTextOut(int32_t x, int32_t y, std::string_view text) {
-  Emit("TextOut" + Join({x, y}) + " " + TraceQuote(text));
+bool TraceDevice::DoTextRun(std::span<const RunPiece> pieces) {
+  std::string line = "TextRun " + std::to_string(pieces.size());
+  for (const RunPiece& p : pieces)
+    line += " " + std::to_string(p.at.x) + "," + std::to_string(p.at.y) + " " + TraceQuote(p.text);
+  Emit(std::move(line));
   return true;
 }
 

@@ -43,7 +43,7 @@ class TraceDevice : public Device {
   bool DoEllipse(const Rect& r) override;
   bool DoFigure(Figure figure, const Rect& r, Point start, Point end) override;
   bool DoPolygon(std::span<const Point> points) override;
-  bool DoTextOut(int32_t x, int32_t y, std::string_view text) override;
+  bool DoTextRun(std::span<const RunPiece> pieces) override;
   Size DoTextExtent(std::string_view text) override;
   bool DoSetClipRect(const Rect& r) override;
   void DoClearClip() override;

@@ -1,7 +1,8 @@
 // Placement of one line of text (FmPrintText, and the single-line engine of static
-// texts) in device dots. Nothing is drawn: the result lists the text-output calls (one
-// per character, or one for the whole text) with their positions, and the position of
-// the first character and the end of the last one, which field decorations use.
+// texts) in device dots. Nothing is drawn: the result lists the pieces of the text's run
+// (one per character, or one for the whole text) with their positions, and the position
+// of the first character and the end of the last one, which field decorations use. The
+// device draws the pieces of one text as one run.
 //
 // Directions: 1 left to right, 2 top to bottom, 3 and 4 the same with the characters in
 // reverse order. Alignments: 1 start, 2 end, 3 centre, 4 spread evenly. Positions are the
@@ -23,7 +24,7 @@ struct DotPoint {
   bool operator==(const DotPoint&) const = default;
 };
 
-// One text-output call: `text` (CP932) with its cell's top-left at (x, y).
+// One piece of a text's run: `text` (CP932) with its first cell's top-left at (x, y).
 struct GlyphRun {
   std::string text;
   int x = 0, y = 0;

@@ -58,7 +58,7 @@ bool DrawSingleLine(WorkArea& area, const LayoutDescriptor& d, std::string_view 
   if (!SelectRequestedFont(dev, SingleLineFont(d, entry, scale))) return false;
   fmdraw::session::DeviceMeasurer measurer(dev);
   const SingleLineLayout layout = LayOutSingleLine(d, text, entry, scale, measurer);
-  for (const draw::GlyphRun& run : layout.placement.runs) dev.TextOut(run.x, run.y, run.text);
+  fmdraw::session::DrawGlyphRuns(dev, layout.placement.runs);
   DrawSegments(dev, layout.decorations, dev.State().textColor);
   return true;
 }
@@ -71,7 +71,7 @@ bool DrawFlowText(WorkArea& area, const LayoutDescriptor& d, std::string_view te
   const FlowLayout layout = LayOutFlowText(d, text, entry, scale, HangingListOf(area), measurer);
   dev.SetClipRect({layout.clip.left, layout.clip.top, layout.clip.right, layout.clip.bottom});
   for (const FlowLineLayout& line : layout.lines) {
-    for (const draw::GlyphRun& c : line.chars) dev.TextOut(c.x, c.y, c.text);
+    fmdraw::session::DrawGlyphRuns(dev, line.chars);
     DrawSegments(dev, line.decorations, dev.State().textColor);
   }
   dev.ClearClip();

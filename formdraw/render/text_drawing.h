@@ -1,5 +1,5 @@
 // Drawing the layout engines' results on the session's device: the single-line and flow
-// engines' characters and decoration lines, with the engine's font selected (kept when
+// engines' characters (one text run per text or flowed line) and decoration lines, with the engine's font selected (kept when
 // the same font is already selected) and a measurer bound to it.
 #pragma once
 

@@ -1,5 +1,7 @@
 #include "formdraw/session/device_measurer.h"
 
+#include <vector>
+
 namespace fmdraw::session {
 
 long long DeviceMeasurer::RunWidth(std::string_view cp932) {
@@ -23,6 +25,13 @@ device::Font DeviceFont(const fd::draw::FontRequest& r) {
   font.pitchAndFamily = r.pitchAndFamily;
   font.face = r.face;
   return font;
+}
+
+bool DrawGlyphRuns(device::Device& dev, std::span<const fd::draw::GlyphRun> runs) {
+  std::vector<device::RunPiece> pieces;
+  pieces.reserve(runs.size());
+  for (const fd::draw::GlyphRun& run : runs) pieces.push_back({run.text, {run.x, run.y}});
+  return dev.TextRun(pieces);
 }
 
 }  // namespace fmdraw::session

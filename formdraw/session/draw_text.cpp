@@ -1,5 +1,5 @@
-// FmPrintText: the session font's placement (built-in or measured) drawn one output call
-// per run, on a transparent background.
+// FmPrintText: the session font's placement (built-in or measured) drawn as one text run
+// on a transparent background.
 #include "formdraw/draw/print_text.h"
 #include "formdraw/session/device_measurer.h"
 #include "formdraw/session/draw_calls.h"
@@ -10,8 +10,7 @@ namespace fmdraw::session {
 bool DrawPlacement(WorkArea& area, const fd::draw::TextPlacement& placement) {
   device::Device& dev = *area.device;
   dev.SetBkMode(device::BkMode::kTransparent);
-  bool ok = true;
-  for (const fd::draw::GlyphRun& run : placement.runs) ok = dev.TextOut(run.x, run.y, run.text) && ok;
+  const bool ok = DrawGlyphRuns(dev, placement.runs);
   area.drawing.firstCharacter = {placement.first.x, placement.first.y};
   area.drawing.textEnd = {placement.end.x, placement.end.y};
   return ok;
