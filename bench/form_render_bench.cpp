@@ -1,23 +1,27 @@
 // A dense A3 form page printed to PDF through libfmdraw32 (form pass, 360 numeric data
-// fields, 50 free texts and lines), against the same device calls issued directly on
-// Cairo: the library's calls are recorded once on a trace printer and replayed on a Cairo
-// PDF surface. Also the load time of a form file of about 1 MB.
+// fields, 50 free texts and lines), against the same page drawn straight on Cairo: the
+// library's calls are recorded once on a trace printer and replayed on a Cairo PDF
+// surface, with one glyph call per text (the baseline) and with one text call per
+// character (the earlier way). Also the page on a PNG printer, the library's PNG writer
+// against Cairo's, and the load time of a form file of about 1 MB. TB_KEEP_PRINTS=DIR keeps the trace, a PDF and a PNG there.
 #include <benchmark/benchmark.h>
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <map>
-#include <sstream>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/cairo_replay.h"
+#include "bench/ratio_reporter.h"
+#include "formdraw/device/png_writer.h"
 #include "formdraw/fmdraw32.h"
 #include "formdraw/form/form_data.h"
 #include "formdraw/form/form_writer.h"
@@ -185,6 +189,15 @@ int32_t* OpenSession(std::array<int32_t, 4>& s) {
   return s.data();
 }
 
+// The output folder emptied; with TB_KEEP_PRINTS=DIR its last file is kept there as `name`.
+void KeepOrRemoveOutputs(const std::string& name) {
+  const char* keep = std::getenv("TB_KEEP_PRINTS");
+  for (const auto& e : fs::directory_iterator(WorkDir() / "out")) {
+    if (keep != nullptr) fs::copy_file(e.path(), fs::path(keep) / name, fs::copy_options::overwrite_existing);
+    fs::remove(e.path());
+  }
+}
+
 void BM_FormPage_fmdraw32(benchmark::State& state) {
   InstallPrinter("pdf");
   std::array<int32_t, 4> s{};
@@ -192,167 +205,109 @@ void BM_FormPage_fmdraw32(benchmark::State& state) {
   for (auto _ : state) PrintPage(session);
   FmTerm(session);
   state.SetItemsProcessed(state.iterations());
+  KeepOrRemoveOutputs("form_render_bench.pdf");
   fs::remove_all(WorkDir() / "out");
 }
 
-// --- the same calls on Cairo directly ---
+// --- the same page straight on Cairo ---
 
-struct Op {
-  char kind;  // P pen, B brush, F font, M move, L line, R rectangle, E ellipse, T text
-  double a = 0, b = 0, c = 0, d = 0;
-  uint32_t colour = 0;
-  bool flag = false;  // pen: none; brush: hollow; font: gothic
-  std::string text;
-};
-
-std::string Unescape(const std::string& quoted) {
-  std::string out;
-  for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
-    if (quoted[i] == '\\' && i + 2 < quoted.size()) {
-      if (quoted[i + 1] == 'x') {
-        out.push_back(static_cast<char>(std::stoi(quoted.substr(i + 2, 2), nullptr, 16)));
-        i += 3;
-      } else {
-        out.push_back(quoted[++i]);
-      }
-    } else {
-      out.push_back(quoted[i]);
-    }
-  }
-  return out;
-}
-
-uint32_t Hex(const std::string& line, const std::string& key) {
-  const auto at = line.find(key);
-  return at == std::string::npos ? 0 : static_cast<uint32_t>(std::stoul(line.substr(at + key.size(), 6), nullptr, 16));
-}
-int Int(const std::string& line, const std::string& key) {
-  const auto at = line.find(key);
-  return at == std::string::npos ? 0 : std::stoi(line.substr(at + key.size()));
-}
-
-std::vector<Op> Parse(std::istream& in) {
-  std::vector<Op> ops;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream s(line);
-    std::string word;
-    s >> word;
-    Op op{' '};
-    if (word == "SelectPen") op = {'P', double(Int(line, "width=")), 0, 0, 0, Hex(line, "color="), Int(line, "style=") == 5};
-    else if (word == "SelectBrush") op = {'B', 0, 0, 0, 0, Hex(line, "color="), line.find("hollow") != std::string::npos};
-    else if (word == "SelectFont") op = {'F', double(Int(line, "height=")), 0, 0, 0, 0, line.find("ゴシック") != std::string::npos};
-    else if (word == "MoveTo") { op.kind = 'M'; s >> op.a >> op.b; }
-    else if (word == "LineTo") { op.kind = 'L'; s >> op.a >> op.b; }
-    else if (word == "Rectangle" || word == "RoundRect") { op.kind = 'R'; s >> op.a >> op.b >> op.c >> op.d; }
-    else if (word == "Ellipse") { op.kind = 'E'; s >> op.a >> op.b >> op.c >> op.d; }
-    else if (word == "TextOut") {
-      op.kind = 'T';
-      s >> op.a >> op.b;
-      std::string rest;
-      std::getline(s, rest);
-      op.text = Unescape(rest.substr(rest.find('"')));
-    }
-    if (op.kind != ' ') ops.push_back(op);
-  }
-  return ops;
-}
-
-// The device calls of one page, recorded from the library on a trace printer.
-const std::vector<Op>& PageOps() {
-  static const std::vector<Op> ops = [] {
+// The page's device calls, recorded once from the library on a trace printer; with
+// TB_KEEP_PRINTS=DIR the trace is kept there.
+const bench::CairoReplay& PageReplay() {
+  static const std::unique_ptr<bench::CairoReplay> replay = [] {
     InstallPrinter("trace");
     std::array<int32_t, 4> s{};
     int32_t* session = OpenSession(s);
     PrintPage(session);
     FmTerm(session);
-    std::vector<Op> parsed;
+    std::unique_ptr<bench::CairoReplay> r;
     for (const auto& e : fs::directory_iterator(WorkDir() / "out")) {
       std::ifstream in(e.path());
-      parsed = Parse(in);
+      r = std::make_unique<bench::CairoReplay>(in);
+      if (const char* keep = std::getenv("TB_KEEP_PRINTS"))
+        fs::copy_file(e.path(), fs::path(keep) / "form_render_bench.trace.txt", fs::copy_options::overwrite_existing);
     }
     fs::remove_all(WorkDir() / "out");
-    return parsed;
+    if (!r) throw std::runtime_error("the trace printer wrote nothing");
+    return r;
   }();
-  return ops;
-}
-
-void SetColour(cairo_t* cr, uint32_t c) {
-  cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
-}
-
-void Replay(cairo_t* cr, const std::vector<Op>& ops, cairo_font_face_t* mincho, cairo_font_face_t* gothic) {
-  Op pen{'P', 1}, brush{'B'};
-  double x = 0, y = 0, ascent = 0;
-  for (const Op& op : ops) {
-    switch (op.kind) {
-      case 'P': pen = op; break;
-      case 'B': brush = op; break;
-      case 'F':
-        cairo_set_font_face(cr, op.flag ? gothic : mincho);
-        cairo_set_font_size(cr, op.a);
-        ascent = op.a * 0.88;
-        break;
-      case 'M': x = op.a; y = op.b; break;
-      case 'L':
-        cairo_move_to(cr, x, y);
-        cairo_line_to(cr, op.a, op.b);
-        x = op.a;
-        y = op.b;
-        SetColour(cr, pen.colour);
-        cairo_set_line_width(cr, std::max(1.0, pen.a));
-        cairo_stroke(cr);
-        break;
-      case 'R':
-      case 'E':
-        if (op.kind == 'R') {
-          cairo_rectangle(cr, op.a, op.b, op.c - op.a, op.d - op.b);
-        } else {
-          cairo_save(cr);
-          cairo_translate(cr, (op.a + op.c) / 2, (op.b + op.d) / 2);
-          cairo_scale(cr, (op.c - op.a) / 2, (op.d - op.b) / 2);
-          cairo_arc(cr, 0, 0, 1, 0, 6.283185307);
-          cairo_restore(cr);
-        }
-        if (!brush.flag) {
-          SetColour(cr, brush.colour);
-          cairo_fill_preserve(cr);
-        }
-        SetColour(cr, pen.colour);
-        cairo_set_line_width(cr, std::max(1.0, pen.a));
-        if (pen.flag) cairo_new_path(cr);
-        else cairo_stroke(cr);
-        break;
-      case 'T':
-        SetColour(cr, 0);
-        cairo_move_to(cr, op.a, op.b + ascent);
-        cairo_show_text(cr, op.text.c_str());
-        break;
-      default: break;
-    }
-  }
+  return *replay;
 }
 
 cairo_status_t Discard(void*, const unsigned char*, unsigned int) { return CAIRO_STATUS_SUCCESS; }
 
-void BM_FormPage_direct_cairo(benchmark::State& state) {
-  const std::vector<Op>& ops = PageOps();
+// Pages drawn on one PDF surface of the A3 page size at 300 dpi, as the library's are.
+void ReplayPages(benchmark::State& state, bench::TextMode mode) {
+  const bench::CairoReplay& replay = PageReplay();
   cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(Discard, nullptr, 297 / 25.4 * 72, 420 / 25.4 * 72);
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, 72.0 / kDpi, 72.0 / kDpi);
-  cairo_font_face_t* mincho = cairo_toy_font_face_create("IPAMincho", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_font_face_t* gothic = cairo_toy_font_face_create("IPAGothic", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   for (auto _ : state) {
-    Replay(cr, ops, mincho, gothic);
+    replay.Draw(cr, mode);
     cairo_show_page(cr);
   }
   cairo_destroy(cr);
   cairo_surface_finish(surface);
   cairo_surface_destroy(surface);
-  cairo_font_face_destroy(mincho);
-  cairo_font_face_destroy(gothic);
   state.SetItemsProcessed(state.iterations());
-  state.counters["calls"] = static_cast<double>(ops.size());
+  state.counters["calls"] = static_cast<double>(replay.Calls());
+  state.counters["characters"] = static_cast<double>(replay.Characters());
+}
+
+// Baseline: one glyph call per text, glyphs and positions worked out in advance.
+void BM_FormPage_cairo_glyph_runs(benchmark::State& state) { ReplayPages(state, bench::TextMode::kGlyphRuns); }
+
+// The earlier way: one text call per character.
+void BM_FormPage_cairo_per_character(benchmark::State& state) {
+  ReplayPages(state, bench::TextMode::kPerCharacter);
+}
+
+// The same page on a PNG printer at 300 dpi: drawing and writing the picture.
+void BM_FormPage_fmdraw32_png(benchmark::State& state) {
+  InstallPrinter("png");
+  std::array<int32_t, 4> s{};
+  int32_t* session = OpenSession(s);
+  for (auto _ : state) {
+    PrintPage(session);
+    state.PauseTiming();
+    KeepOrRemoveOutputs("form_render_bench.png");
+    state.ResumeTiming();
+  }
+  FmTerm(session);
+  state.SetItemsProcessed(state.iterations());
+  fs::remove_all(WorkDir() / "out");
+}
+
+// Writing one printed A3 page at 300 dpi as PNG: the library's writer against Cairo's own.
+cairo_surface_t* PrintedPicture() {
+  static cairo_surface_t* picture = [] {
+    InstallPrinter("png");
+    std::array<int32_t, 4> s{};
+    int32_t* session = OpenSession(s);
+    PrintPage(session);
+    FmTerm(session);
+    cairo_surface_t* p = nullptr;
+    for (const auto& e : fs::directory_iterator(WorkDir() / "out")) p = cairo_image_surface_create_from_png(e.path().c_str());
+    fs::remove_all(WorkDir() / "out");
+    return p;
+  }();
+  return picture;
+}
+
+void BM_WritePng_fmdraw32(benchmark::State& state) {
+  const std::string path = (WorkDir() / "page.png").string();
+  cairo_surface_t* picture = PrintedPicture();
+  for (auto _ : state)
+    if (fmdraw::device::WritePng(picture, path) != fmdraw::device::PngResult::kOk)
+      state.SkipWithError("the page could not be written");
+  state.counters["bytes"] = static_cast<double>(fs::file_size(path));
+}
+
+void BM_WritePng_cairo(benchmark::State& state) {
+  const std::string path = (WorkDir() / "page.png").string();
+  cairo_surface_t* picture = PrintedPicture();
+  for (auto _ : state) cairo_surface_write_to_png(picture, path.c_str());
+  state.counters["bytes"] = static_cast<double>(fs::file_size(path));
 }
 
 // A form file of about 1 MB: every record array near its 65,535-byte limit and the text
@@ -379,15 +334,20 @@ void BM_LoadForm_1MB(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FormPage_fmdraw32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FormPage_direct_cairo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormPage_cairo_glyph_runs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormPage_cairo_per_character)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormPage_fmdraw32_png)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WritePng_fmdraw32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WritePng_cairo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadForm_1MB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  bench::RunWithRatios(argc, argv,
+                       {{"BM_FormPage_fmdraw32", "BM_FormPage_cairo_glyph_runs"},
+                        {"BM_FormPage_cairo_per_character", "BM_FormPage_cairo_glyph_runs"},
+                        {"BM_WritePng_fmdraw32", "BM_WritePng_cairo"}});
   fs::remove_all(WorkDir());
   return 0;
 }

@@ -11,7 +11,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3 unixodbc-dev unixodbc tdsodbc odbc-postgresql postgresql
   mdbtools mdbtools-dev
   # drawing, fonts, images, printing
-  libcairo2-dev libfontconfig-dev libfreetype-dev fonts-ipafont fonts-ipaexfont
+  libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev zlib1g-dev fonts-ipafont fonts-ipaexfont
   libtiff-dev libcups2-dev cups cups-client printer-driver-cups-pdf
   # web host
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "formdraw/device/png_writer.h"
 #include "platform/codepage.h"
 
 namespace fmdraw::device {
@@ -75,6 +76,7 @@ CairoDevice::CairoDevice(Kind kind, const DeviceCaps& caps, std::unique_ptr<Docu
 }
 
 CairoDevice::~CairoDevice() {
+  if (tile_ != nullptr) cairo_pattern_destroy(tile_);
   if (cr_ != nullptr) cairo_destroy(cr_);
   if (pdfSurface_ != nullptr) cairo_surface_destroy(pdfSurface_);
   if (imageSurface_ != nullptr) cairo_surface_destroy(imageSurface_);
@@ -133,10 +135,12 @@ PageError CairoDevice::EndPage() {
   }
   std::string path = output_ ? output_->NewFile(".png") : std::string();
   if (path.empty()) return PageError::kOther;
-  cairo_surface_flush(imageSurface_);
-  cairo_status_t st = cairo_surface_write_to_png(imageSurface_, path.c_str());
-  if (st == CAIRO_STATUS_NO_MEMORY) return PageError::kMemory;
-  return st == CAIRO_STATUS_SUCCESS ? PageError::kNone : PageError::kDiskFull;
+  switch (WritePng(imageSurface_, path)) {
+    case PngResult::kOk: return PageError::kNone;
+    case PngResult::kNoMemory: return PageError::kMemory;
+    case PngResult::kWriteFailed: break;
+  }
+  return PageError::kDiskFull;
 }
 
 bool CairoDevice::EndDoc() {
@@ -174,8 +178,7 @@ void CairoDevice::AbortDoc() {
 }
 
 bool CairoDevice::SaveImage(const std::string& pngPath) const {
-  return imageSurface_ != nullptr &&
-         cairo_surface_write_to_png(imageSurface_, pngPath.c_str()) == CAIRO_STATUS_SUCCESS;
+  return imageSurface_ != nullptr && WritePng(imageSurface_, pngPath) == PngResult::kOk;
 }
 
 bool CairoDevice::DoSelectPen(const Pen&) { return true; }
@@ -214,14 +217,24 @@ bool CairoDevice::FillAndStroke(bool fill) {
       cairo_fill_preserve(cr_);
     } else {
       bool opaque = brush.kind == BrushKind::kHatch && state_.bkMode == BkMode::kOpaque;
-      cairo_pattern_t* pattern = TilePattern(brush, opaque, state_.bkColor);
-      cairo_set_source(cr_, pattern);
+      cairo_set_source(cr_, Tile(brush, opaque));
       cairo_fill_preserve(cr_);
-      cairo_pattern_destroy(pattern);
     }
   }
   Stroke();
   return Ok();
+}
+
+// The tile of the last hatch or pattern fill is kept: a PDF then holds its picture once
+// for all the fills that use it, instead of once a fill.
+cairo_pattern_t* CairoDevice::Tile(const Brush& brush, bool opaqueHatch) {
+  const TileKey key{brush, opaqueHatch, opaqueHatch ? state_.bkColor : kWhite};
+  if (tile_ == nullptr || !(tileKey_ == key)) {
+    if (tile_ != nullptr) cairo_pattern_destroy(tile_);
+    tile_ = TilePattern(brush, opaqueHatch, key.background);
+    tileKey_ = key;
+  }
+  return tile_;
 }
 
 bool CairoDevice::DoLineTo(Point from, Point to) {

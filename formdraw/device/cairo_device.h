@@ -67,6 +67,7 @@ class CairoDevice : public Device {
   bool FillAndStroke(bool fill);
   void Stroke();
   void SetSourceColor(Color color);
+  cairo_pattern_t* Tile(const Brush& brush, bool opaqueHatch);
   bool Ok() const;
   // Text runs (cairo_device.cpp).
   struct RunPoint {
@@ -88,6 +89,14 @@ class CairoDevice : public Device {
   std::string docName_;
   std::string pdfPath_;
   bool pageOpen_ = false;
+  struct TileKey {
+    Brush brush;
+    bool opaqueHatch = false;
+    Color background = kWhite;  // of the hatch gaps when opaque
+    bool operator==(const TileKey&) const = default;
+  };
+  cairo_pattern_t* tile_ = nullptr;
+  TileKey tileKey_;
   // The glyphs, text and clusters of the run being drawn; kept to reuse their memory.
   struct RunBuffers {
     std::vector<cairo_glyph_t> glyphs;
