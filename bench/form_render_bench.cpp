@@ -343,7 +343,28 @@ BENCHMARK(BM_LoadForm_1MB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
+// --profile-pages=N prints N pages to PDF and nothing else, for profilers (perf, callgrind
+// with --toggle-collect='*PrintPage*').
+bool ProfilePages(int argc, char** argv) {
+  const std::string flag = "--profile-pages=";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind(flag, 0) != 0) continue;
+    InstallPrinter("pdf");
+    std::array<int32_t, 4> s{};
+    int32_t* session = OpenSession(s);
+    for (int page = std::stoi(arg.substr(flag.size())); page > 0; --page) PrintPage(session);
+    FmTerm(session);
+    return true;
+  }
+  return false;
+}
+
 int main(int argc, char** argv) {
+  if (ProfilePages(argc, argv)) {
+    fs::remove_all(WorkDir());
+    return 0;
+  }
   bench::RunWithRatios(argc, argv,
                        {{"BM_FormPage_fmdraw32", "BM_FormPage_cairo_glyph_runs"},
                         {"BM_FormPage_cairo_per_character", "BM_FormPage_cairo_glyph_runs"},

@@ -2,18 +2,21 @@
 // through fontconfig with the bundled alias file (fonts/fmdraw-fonts.conf, compiled in)
 // added to the system configuration, so "ＭＳ 明朝" and "ＭＳ ゴシック" (and the P
 // variants) resolve to the IPA fonts. Bold is synthesised when the face has no bold.
-// A FontEngine caches faces; one per device, not thread-safe. The fontconfig
-// configuration itself is built once per process and never changed afterwards.
+// A FontEngine keeps the fonts it prepared last and each face's glyph indices; one per
+// device, not thread-safe. What is shared by the whole process never changes once made:
+// the fontconfig configuration, and the faces themselves (a bounded number, guarded by a
+// lock), so that Cairo keeps each face's font file and glyph data from one document to
+// the next.
 #pragma once
 
 #include <cairo.h>
 
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "formdraw/device/device_types.h"
 
@@ -54,21 +57,29 @@ class FontEngine {
   static std::string ResolvedFile(std::string_view faceUtf8, bool bold);
 
  private:
-  cairo_font_face_t* Face(const std::string& faceUtf8, bool bold);
+  struct FaceMetrics {
+    cairo_font_face_t* face = nullptr;
+    double ascent = 0, descent = 0;  // at a scale of one
+  };
+  const FaceMetrics* Face(const std::string& faceCp932, bool bold);
   PreparedFont Build(const Font& font);
-  // The scaled font of the last font prepared: text is drawn and measured a character at
-  // a time with the same font, so one entry saves nearly all font set-up.
-  struct Last {
+  // The fonts prepared last with their scaled fonts, most recent first: a page switches
+  // between a few fonts (field fonts, free text, headings) many times.
+  struct Recent {
     Font font;
     PreparedFont prepared;
     cairo_scaled_font_t* scaled = nullptr;
   };
-  const Last* Cached(const Font& font);
+  static constexpr std::size_t kRecentFonts = 8;
+  const Recent* Cached(const Font& font);
 
-  std::map<std::pair<std::string, bool>, cairo_font_face_t*> faces_;
+  // By CP932 face name and boldness; shared faces, or faces of this engine's own when the
+  // process already shares as many as it keeps.
+  std::map<std::pair<std::string, bool>, FaceMetrics> faces_;
+  std::vector<cairo_font_face_t*> ownFaces_;
   // Per face: character code (one byte b, or 0x10000 | lead << 8 | trail) to its glyph.
   std::unordered_map<cairo_font_face_t*, std::unordered_map<uint32_t, CachedGlyph>> glyphs_;
-  std::optional<Last> last_;
+  std::vector<Recent> recent_;
 };
 
 }  // namespace fmdraw::device

@@ -26,11 +26,6 @@ FieldLayout LayoutOf(int recordKind) {
   }
 }
 
-std::string_view StoredName(const uint8_t* record, std::size_t offset) {
-  const char* p = reinterpret_cast<const char*>(record + offset);
-  return {p, strnlen(p, kFieldNameBytes)};
-}
-
 }  // namespace
 
 std::optional<int> RecordKindOf(int32_t lookupKind) {
@@ -52,7 +47,7 @@ const uint8_t* FindField(const form::FormData& form, int recordKind, std::string
   const std::size_t nameOffset = LayoutOf(recordKind).nameOffset;
   for (std::size_t i = 0; i < count; ++i) {
     const uint8_t* record = form.arrays[recordKind].data() + i * size;
-    if (StoredName(record, nameOffset) == name) return record;
+    if (form::StoredNameIs(record + nameOffset, kFieldNameBytes, name)) return record;
   }
   return nullptr;
 }

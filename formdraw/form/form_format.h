@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 namespace fmdraw::form {
 
@@ -63,6 +65,15 @@ inline constexpr std::size_t kListFieldFontOffset = 16;
 
 // Image record: word 11 holds the number of the temporary converted copy.
 inline constexpr std::size_t kImageTempWordOffset = 22;
+
+// Whether a NUL-padded name of `bytes` bytes (a field name) reads `name`, byte for byte:
+// the stored name up to its first NUL equals `name`. Field look-ups run this over every
+// record, so it compares without measuring the stored name first.
+// Requires: `name` holds no NUL byte.
+inline bool StoredNameIs(const uint8_t* stored, std::size_t bytes, std::string_view name) {
+  return name.size() <= bytes && std::memcmp(stored, name.data(), name.size()) == 0 &&
+         (name.size() == bytes || stored[name.size()] == 0);
+}
 
 inline int16_t GetI16(const uint8_t* p) {
   return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));

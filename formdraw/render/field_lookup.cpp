@@ -20,11 +20,6 @@ struct Layout {
   std::size_t used;       // used flag of a continuing record
 };
 
-std::string_view NameOf(const std::uint8_t* r) {
-  const char* p = reinterpret_cast<const char*>(r + kNameOffset);
-  return {p, strnlen(p, kNameBytes)};
-}
-
 std::string FormatBytes(const std::uint8_t* r) {
   const int n = std::clamp<int>(fmdraw::form::GetI16(r), 0, kFormatBytes);
   return {reinterpret_cast<const char*>(r + kFormatOffset), static_cast<std::size_t>(n)};
@@ -38,7 +33,7 @@ std::optional<FoundField> Find(const fmdraw::session::WorkArea& area, std::strin
   const int count = static_cast<int>(form->arrays[l.kind].size() / size);
   for (int i = 0; i < count; ++i) {
     const std::uint8_t* r = form->Record(l.kind, i);
-    if (NameOf(r) != name) continue;
+    if (!fmdraw::form::StoredNameIs(r + kNameOffset, kNameBytes, name)) continue;
     FoundField found{i, {r, size}, FormatBytes(r)};
     for (int j = i; j + 1 < count && form->Record(l.kind, j)[l.continues] == 1; ++j) {
       const std::uint8_t* next = form->Record(l.kind, j + 1);
