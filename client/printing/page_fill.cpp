@@ -1,6 +1,7 @@
 #include "client/printing/page_fill.h"
 
 #include "client/core/formatting.h"
+#include "client/printing/layout_queries.h"
 #include "client/printing/value_text.h"
 #include "platform/codepage.h"
 
@@ -131,17 +132,12 @@ void PageFiller::Summaries(int item, const ItemFormat& f) {
   }
 }
 
-void PageFiller::ItemsFromDatabase() {
+void PageFiller::ItemsFromDatabase(LayoutQueries& layout) {
   slots_.fill({});
   db::Recordset items;
-  OpenLayoutQuery(s_, host_, s_.gPageSql, items);
-  try {
-    ItemRows(items);
-  } catch (...) {
-    CloseKanriQuery(s_, items);  // a database error ends the job: the layout query goes too
-    throw;
-  }
-  CloseKanriQuery(s_, items);
+  layout.Run(s_.gPageSql, items);
+  ItemRows(items);  // a database error ends the job, which closes the layout connection
+  items.Close();
 }
 
 void PageFiller::ItemRows(db::Recordset& items) {

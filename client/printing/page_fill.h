@@ -58,9 +58,9 @@ class PageFiller {
   void Header(const PageHeader& h);
   void SealBoxes(int page);
   void RowLabels();
-  // Range variant: the page's items from gPageSql, values from gDataRs. Database errors
-  // propagate (they end the job).
-  void ItemsFromDatabase();
+  // Range variant: the page's items from gPageSql on the job's layout connection, values
+  // from gDataRs. Database errors propagate (they end the job).
+  void ItemsFromDatabase(class LayoutQueries& layout);
   // Grid variant: the 15 columns of the grid page as shown.
   void ItemsFromGrid(GridPageView& grid);
   void LargeHeadings();

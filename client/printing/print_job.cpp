@@ -8,6 +8,7 @@
 #include "client/core/query_texts.h"
 #include "client/core/vb_error.h"
 #include "client/printing/fmdraw_api.h"
+#include "client/printing/layout_queries.h"
 #include "client/printing/paper_size.h"
 #include "client/printing/print_environment.h"
 #include "platform/share_path.h"
@@ -84,20 +85,16 @@ class RangeJobCleanup {
   const FmDrawApi& api_;
 };
 
-bool PageIsPrinted(ClientState& s, Host& host, int page) {
+bool PageIsPrinted(const ClientState& s, LayoutQueries& layout, int page) {
   db::Recordset rs;
-  OpenLayoutQuery(s, host, sql::PrintPage(s.gReportKind, page), rs);
-  const bool printed = !rs.Eof();
-  CloseKanriQuery(s, rs);
-  return printed;
+  layout.Run(sql::PrintPage(s.gReportKind, page), rs);
+  return !rs.Eof();
 }
 
-std::string PageTitleOf(ClientState& s, Host& host, int page) {
+std::string PageTitleOf(const ClientState& s, LayoutQueries& layout, int page) {
   db::Recordset rs;
-  OpenLayoutQuery(s, host, sql::PageTitle(s.gReportKind, page), rs);
-  std::string title = rs.Eof() ? std::string() : rs.Field("Title").value_or("");
-  CloseKanriQuery(s, rs);
-  return title;
+  layout.Run(sql::PageTitle(s.gReportKind, page), rs);
+  return rs.Eof() ? std::string() : rs.Field("Title").value_or("");
 }
 
 }  // namespace
@@ -132,16 +129,17 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
   }
   // The layout of the last paper chosen (an unknown size keeps the earlier one).
   PageFiller fill(api, s, host, PaperLayout::FromArray(s.gPaperLayout));
+  LayoutQueries layout(s, host);
   for (int page = 1; page <= s.gMaxPage; ++page) {
     host.DoEvents();
-    if (!PageIsPrinted(s, host, page)) continue;
-    const std::string title = PageTitleOf(s, host, page);
+    if (!PageIsPrinted(s, layout, page)) continue;
+    const std::string title = PageTitleOf(s, layout, page);
     s.gPageSql = sql::PageQuery(s.gItemSql, s.gReportKind, page);
     api.FmPrintForm("", s.gPrintSession.data());
     fill.Header({title, heading, page, s.gMaxPage, false});
     fill.SealBoxes(page);
     fill.RowLabels();
-    fill.ItemsFromDatabase();
+    fill.ItemsFromDatabase(layout);
     fill.LargeHeadings();
     api.FmPrintOut(s.gPrintSession.data());
   }

@@ -229,6 +229,23 @@ TEST_F(PrintJob, ALostLayoutDatabaseEndsEachJobWithOneMessage) {
   EXPECT_FALSE(s.gDataRs.IsOpen());
 }
 
+// A job keeps the layout database open from its first query to its end: a later query
+// that fails there (the item query of a page) also shows the message once a period, and
+// no connection is left open after a job, whether it ended early or not.
+TEST_F(PrintJob, ALayoutQueryFailingOnTheJobsConnectionEndsTheJobAndClosesIt) {
+  share.AddPage(1, 1, "");
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+  EXPECT_EQ(s.gKanriCn, nullptr);
+  EXPECT_TRUE(host.MessageTexts().empty());
+  s.gItemSql = "SELECT * FROM NO_SUCH_TABLE";
+  RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 8});
+  const std::string lost(msg::kDatabaseUnreachable);
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(lost, lost));
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 3u);
+  EXPECT_EQ(s.gKanriCn, nullptr);
+  EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
+}
+
 TEST_F(PrintJob, ThreeDaysAreThreeJobsInDateOrderAndAFailedJobDoesNotStopTheRange) {
   share.AddPage(1, 1, "");
   RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});

@@ -383,9 +383,10 @@ bool CairoDevice::ShowRun(const PreparedFont& font, std::span<const RunPiece> pi
   run_.utf8.clear();
   BeginRunSpace(font);
   cairo_scaled_font_t* scaled = cairo_get_scaled_font(cr_);
+  GlyphTable* table = fonts_.Glyphs(state_.font);
   for (const RunPiece& piece : pieces) {
     const RunPoint p = GlyphOrigin(font, piece.at);
-    const CachedGlyph* glyph = fonts_.Glyph(state_.font, piece.text);
+    const CachedGlyph* glyph = table != nullptr ? table->Find(piece.text) : nullptr;
     if (glyph != nullptr && glyph->single) {
       run_.glyphs.push_back({glyph->index, p.x, p.y});
       run_.clusters.push_back({static_cast<int>(glyph->utf8.size()), 1});

@@ -183,26 +183,41 @@ PreparedFont FontEngine::Build(const Font& font) {
   return prepared;
 }
 
-const CachedGlyph* FontEngine::Glyph(const Font& font, std::string_view cp932Char) {
-  if (cp932Char.empty() || cp932Char.size() > 2) return nullptr;
+GlyphTable* FontEngine::Glyphs(const Font& font) {
   const Recent* recent = Cached(font);
   if (recent == nullptr || recent->scaled == nullptr) return nullptr;
+  GlyphTable& table = glyphs_[recent->prepared.face];
+  table.Use(recent->scaled);
+  return &table;
+}
+
+GlyphTable::~GlyphTable() {
+  if (scaled_ != nullptr) cairo_scaled_font_destroy(scaled_);
+}
+
+void GlyphTable::Use(cairo_scaled_font_t* scaled) {
+  if (scaled == scaled_) return;
+  if (scaled_ != nullptr) cairo_scaled_font_destroy(scaled_);
+  scaled_ = cairo_scaled_font_reference(scaled);
+}
+
+const CachedGlyph* GlyphTable::Find(std::string_view cp932Char) {
+  if (cp932Char.empty() || cp932Char.size() > 2 || scaled_ == nullptr) return nullptr;
   const auto byte = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(cp932Char[i])); };
   const uint32_t code = cp932Char.size() == 1 ? byte(0) : 0x10000u | byte(0) << 8 | byte(1);
-  auto& faceGlyphs = glyphs_[recent->prepared.face];
-  if (auto it = faceGlyphs.find(code); it != faceGlyphs.end()) return &it->second;
+  if (auto it = glyphs_.find(code); it != glyphs_.end()) return &it->second;
   CachedGlyph glyph;
   glyph.utf8 = platform::Cp932ToUtf8(cp932Char);
   cairo_glyph_t* glyphs = nullptr;
   int count = 0;
-  if (cairo_scaled_font_text_to_glyphs(recent->scaled, 0, 0, glyph.utf8.data(), static_cast<int>(glyph.utf8.size()),
+  if (cairo_scaled_font_text_to_glyphs(scaled_, 0, 0, glyph.utf8.data(), static_cast<int>(glyph.utf8.size()),
                                        &glyphs, &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
       count == 1) {
     glyph.index = glyphs[0].index;
     glyph.single = true;
   }
   cairo_glyph_free(glyphs);
-  return &faceGlyphs.emplace(code, std::move(glyph)).first->second;
+  return &glyphs_.emplace(code, std::move(glyph)).first->second;
 }
 
 Size FontEngine::Measure(const Font& font, std::string_view cp932) {

@@ -38,6 +38,25 @@ struct CachedGlyph {
   bool single = false;
 };
 
+// The glyphs of one face, each looked up through a scaled font of the face once. Owned by
+// its FontEngine; valid as long as the engine.
+class GlyphTable {
+ public:
+  GlyphTable() = default;
+  ~GlyphTable();
+  GlyphTable(const GlyphTable&) = delete;
+  GlyphTable& operator=(const GlyphTable&) = delete;
+  // The glyph of one CP932 character (one or two bytes); nullptr for longer texts.
+  const CachedGlyph* Find(std::string_view cp932Char);
+
+ private:
+  friend class FontEngine;
+  void Use(cairo_scaled_font_t* scaled);
+  cairo_scaled_font_t* scaled_ = nullptr;  // a reference of its own
+  // Character code (one byte b, or 0x10000 | lead << 8 | trail) to its glyph.
+  std::unordered_map<uint32_t, CachedGlyph> glyphs_;
+};
+
 class FontEngine {
  public:
   FontEngine() = default;
@@ -49,10 +68,8 @@ class FontEngine {
   PreparedFont Prepare(const Font& font);
   // Advance width and cell height of CP932 `text` (rotation ignored).
   Size Measure(const Font& font, std::string_view cp932);
-  // The glyph of one CP932 character (one or two bytes) in `font`'s face, looked up through
-  // the scaled font once per face and character. nullptr for longer texts or when no face
-  // can be made. The entry stays valid as long as the engine.
-  const CachedGlyph* Glyph(const Font& font, std::string_view cp932Char);
+  // The glyph table of `font`'s face, or nullptr when no face can be made.
+  GlyphTable* Glyphs(const Font& font);
   // The file fontconfig picks for a face name (for tests and diagnostics).
   static std::string ResolvedFile(std::string_view faceUtf8, bool bold);
 
@@ -77,8 +94,7 @@ class FontEngine {
   // process already shares as many as it keeps.
   std::map<std::pair<std::string, bool>, FaceMetrics> faces_;
   std::vector<cairo_font_face_t*> ownFaces_;
-  // Per face: character code (one byte b, or 0x10000 | lead << 8 | trail) to its glyph.
-  std::unordered_map<cairo_font_face_t*, std::unordered_map<uint32_t, CachedGlyph>> glyphs_;
+  std::unordered_map<cairo_font_face_t*, GlyphTable> glyphs_;
   std::vector<Recent> recent_;
 };
 

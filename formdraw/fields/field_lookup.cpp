@@ -45,9 +45,10 @@ const uint8_t* FindField(const form::FormData& form, int recordKind, std::string
   const std::size_t count = std::min<std::size_t>(
       std::max<int16_t>(form.counts[recordKind], 0), form.arrays[recordKind].size() / size);
   const std::size_t nameOffset = LayoutOf(recordKind).nameOffset;
+  const form::StoredNameMatcher matcher(name, kFieldNameBytes);
   for (std::size_t i = 0; i < count; ++i) {
     const uint8_t* record = form.arrays[recordKind].data() + i * size;
-    if (form::StoredNameIs(record + nameOffset, kFieldNameBytes, name)) return record;
+    if (matcher.Matches(record + nameOffset)) return record;
   }
   return nullptr;
 }

@@ -2,6 +2,7 @@
 // and the readers' result codes. The format is described in docs/formats/fed.md.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -66,14 +67,38 @@ inline constexpr std::size_t kListFieldFontOffset = 16;
 // Image record: word 11 holds the number of the temporary converted copy.
 inline constexpr std::size_t kImageTempWordOffset = 22;
 
-// Whether a NUL-padded name of `bytes` bytes (a field name) reads `name`, byte for byte:
-// the stored name up to its first NUL equals `name`. Field look-ups run this over every
-// record, so it compares without measuring the stored name first.
-// Requires: `name` holds no NUL byte.
-inline bool StoredNameIs(const uint8_t* stored, std::size_t bytes, std::string_view name) {
-  return name.size() <= bytes && std::memcmp(stored, name.data(), name.size()) == 0 &&
-         (name.size() == bytes || stored[name.size()] == 0);
-}
+// A name compared with the NUL-padded names of records (field names): a stored name
+// matches when its bytes up to the first NUL equal the name, letter case included. Field
+// look-ups run this over every record, so the first eight bytes (with the terminating
+// NUL of a shorter name) are compared as one word, and only a name that agrees there is
+// compared further.
+// Requires: `bytes` is at least 8 and the name holds no NUL byte.
+class StoredNameMatcher {
+ public:
+  StoredNameMatcher(std::string_view name, std::size_t bytes) : name_(name), bytes_(bytes) {
+    const std::size_t head = std::min<std::size_t>(name.size() + 1, 8);
+    unsigned char key[8] = {};
+    std::memcpy(key, name.data(), std::min<std::size_t>(name.size(), 8));
+    std::memcpy(&key_, key, 8);
+    std::memset(key, 0, 8);
+    std::memset(key, 0xFF, head);
+    std::memcpy(&mask_, key, 8);
+  }
+  [[nodiscard]] bool Matches(const uint8_t* stored) const {
+    if (name_.size() > bytes_) return false;
+    uint64_t head;
+    std::memcpy(&head, stored, 8);
+    if ((head & mask_) != key_) return false;
+    if (name_.size() < 8) return true;
+    return std::memcmp(stored + 8, name_.data() + 8, name_.size() - 8) == 0 &&
+           (name_.size() == bytes_ || stored[name_.size()] == 0);
+  }
+
+ private:
+  std::string_view name_;
+  std::size_t bytes_;
+  uint64_t key_ = 0, mask_ = 0;
+};
 
 inline int16_t GetI16(const uint8_t* p) {
   return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));

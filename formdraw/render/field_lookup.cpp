@@ -31,9 +31,10 @@ std::optional<FoundField> Find(const fmdraw::session::WorkArea& area, std::strin
   if (form == nullptr || name.empty()) return std::nullopt;
   const std::size_t size = fmdraw::form::kRecordSize[l.kind];
   const int count = static_cast<int>(form->arrays[l.kind].size() / size);
+  const fmdraw::form::StoredNameMatcher matcher(name, kNameBytes);
   for (int i = 0; i < count; ++i) {
     const std::uint8_t* r = form->Record(l.kind, i);
-    if (!fmdraw::form::StoredNameIs(r + kNameOffset, kNameBytes, name)) continue;
+    if (!matcher.Matches(r + kNameOffset)) continue;
     FoundField found{i, {r, size}, FormatBytes(r)};
     for (int j = i; j + 1 < count && form->Record(l.kind, j)[l.continues] == 1; ++j) {
       const std::uint8_t* next = form->Record(l.kind, j + 1);

@@ -1,5 +1,7 @@
 #include "formdraw/session/device_measurer.h"
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 namespace fmdraw::session {
@@ -28,9 +30,16 @@ device::Font DeviceFont(const fd::draw::FontRequest& r) {
 }
 
 bool DrawGlyphRuns(device::Device& dev, std::span<const fd::draw::GlyphRun> runs) {
-  std::vector<device::RunPiece> pieces;
-  pieces.reserve(runs.size());
-  for (const fd::draw::GlyphRun& run : runs) pieces.push_back({run.text, {run.x, run.y}});
+  // Most texts are short: their pieces stay on the stack.
+  constexpr std::size_t kOnStack = 64;
+  std::array<device::RunPiece, kOnStack> local;
+  std::vector<device::RunPiece> heap;
+  std::span<device::RunPiece> pieces(local.data(), std::min(runs.size(), kOnStack));
+  if (runs.size() > kOnStack) {
+    heap.resize(runs.size());
+    pieces = heap;
+  }
+  for (std::size_t i = 0; i < runs.size(); ++i) pieces[i] = {runs[i].text, {runs[i].x, runs[i].y}};
   return dev.TextRun(pieces);
 }
 

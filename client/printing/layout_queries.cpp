@@ -1,0 +1,28 @@
+#include "client/printing/layout_queries.h"
+
+#include "client/core/messages.h"
+#include "client/printing/page_fill.h"
+
+namespace tb::print {
+
+LayoutQueries::~LayoutQueries() {
+  if (s_.gKanriCn) s_.gKanriCn->Close();
+  s_.gKanriCn.reset();
+}
+
+void LayoutQueries::Run(std::string_view sql, db::Recordset& rs) {
+  if (!s_.gKanriCn) {
+    OpenLayoutQuery(s_, host_, sql, rs);
+    return;
+  }
+  try {
+    rs = s_.gKanriCn->Execute(sql);
+  } catch (...) {
+    s_.gKanriCn->Close();
+    s_.gKanriCn.reset();
+    host_.MsgBox(msg::kDatabaseUnreachable, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    throw db::DbError("the layout database cannot be read");
+  }
+}
+
+}  // namespace tb::print
