@@ -120,6 +120,12 @@ void CairoReplay::Read(const std::string& line) {
   std::string word;
   words >> word;
   ReplayOp op{ReplayOp::kMove};
+  if (word == "StartDoc") {
+    const std::string size = Value(line, "page=");
+    pageWidth_ = std::stoi(size);
+    pageHeight_ = std::stoi(size.substr(size.find('x') + 1));
+    return;
+  }
   if (word == "SetTextColor") {
     words >> word;
     textColour_ = Hex(word);
@@ -244,6 +250,12 @@ void CairoReplay::Draw(cairo_t* cr, TextMode mode) const {
     cairo_stroke(cr);
   };
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+  // The frame just outside the page that the library draws first (it keeps Cairo's record
+  // of the area a page covers one rectangle).
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_set_line_width(cr, 1);
+  cairo_rectangle(cr, -2.5, -2.5, pageWidth_ + 5.0, pageHeight_ + 5.0);
+  cairo_stroke(cr);
   for (const ReplayOp& op : ops_) {
     switch (op.kind) {
       case ReplayOp::kPen: pen = &op; break;

@@ -78,6 +78,7 @@ class CairoReplay {
   std::vector<ReplayFont> fonts_;
   std::vector<std::pair<std::string, cairo_font_face_t*>> faces_;
   int currentFont_ = -1;
+  int pageWidth_ = 0, pageHeight_ = 0;  // dots
   uint32_t textColour_ = 0;
 };
 

@@ -142,13 +142,13 @@ void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
                                            static_cast<std::streamsize>(bytes.size()));
 }
 
-void InstallPrinter(const std::string& format) {
+void InstallPrinter(const std::string& format, int dpi = kDpi) {
   const fs::path out = WorkDir() / "out";
   fs::create_directories(WorkDir() / "win");
   fs::create_directories(out);
   std::ofstream(WorkDir() / "win" / "win.ini") << "[windows]\r\ndevice=B,fmdraw," << out.string() << "\r\n";
   std::ofstream(WorkDir() / "win" / "printers.ini")
-      << "[B]\r\nDriver=fmdraw\r\nPort=" << out.string() << "\r\nFormat=" << format << "\r\nDpi=" << kDpi
+      << "[B]\r\nDriver=fmdraw\r\nPort=" << out.string() << "\r\nFormat=" << format << "\r\nDpi=" << dpi
       << "\r\nColor=2\r\nPaperSize=8\r\n";
   ::setenv("FMDRAW_WINDIR", (WorkDir() / "win").c_str(), 1);
 }
@@ -262,15 +262,16 @@ void BM_FormPage_cairo_per_character(benchmark::State& state) {
   ReplayPages(state, bench::TextMode::kPerCharacter);
 }
 
-// The same page on a PNG printer at 300 dpi: drawing and writing the picture.
+// The same page on a PNG printer (argument: dpi), drawing and writing the picture: at 300
+// dpi as printed, at 100 dpi as a preview on screen.
 void BM_FormPage_fmdraw32_png(benchmark::State& state) {
-  InstallPrinter("png");
+  InstallPrinter("png", static_cast<int>(state.range(0)));
   std::array<int32_t, 4> s{};
   int32_t* session = OpenSession(s);
   for (auto _ : state) {
     PrintPage(session);
     state.PauseTiming();
-    KeepOrRemoveOutputs("form_render_bench.png");
+    KeepOrRemoveOutputs("form_render_bench_" + std::to_string(state.range(0)) + "dpi.png");
     state.ResumeTiming();
   }
   FmTerm(session);
@@ -279,8 +280,9 @@ void BM_FormPage_fmdraw32_png(benchmark::State& state) {
 }
 
 // Writing one printed A3 page at 300 dpi as PNG: the library's writer against Cairo's own.
-cairo_surface_t* PrintedPicture() {
-  static cairo_surface_t* picture = [] {
+// Argument 1 puts one red dot on the page, so the writer cannot use greyscale.
+cairo_surface_t* PrintedPicture(bool colour) {
+  static cairo_surface_t* grey = [] {
     InstallPrinter("png");
     std::array<int32_t, 4> s{};
     int32_t* session = OpenSession(s);
@@ -291,12 +293,24 @@ cairo_surface_t* PrintedPicture() {
     fs::remove_all(WorkDir() / "out");
     return p;
   }();
-  return picture;
+  static cairo_surface_t* red = [] {
+    cairo_surface_t* p = cairo_image_surface_create(CAIRO_FORMAT_RGB24, cairo_image_surface_get_width(grey),
+                                                    cairo_image_surface_get_height(grey));
+    cairo_t* cr = cairo_create(p);
+    cairo_set_source_surface(cr, grey, 0, 0);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 100, 100, 1, 1);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    return p;
+  }();
+  return colour ? red : grey;
 }
 
 void BM_WritePng_fmdraw32(benchmark::State& state) {
   const std::string path = (WorkDir() / "page.png").string();
-  cairo_surface_t* picture = PrintedPicture();
+  cairo_surface_t* picture = PrintedPicture(state.range(0) != 0);
   for (auto _ : state)
     if (fmdraw::device::WritePng(picture, path) != fmdraw::device::PngResult::kOk)
       state.SkipWithError("the page could not be written");
@@ -305,7 +319,7 @@ void BM_WritePng_fmdraw32(benchmark::State& state) {
 
 void BM_WritePng_cairo(benchmark::State& state) {
   const std::string path = (WorkDir() / "page.png").string();
-  cairo_surface_t* picture = PrintedPicture();
+  cairo_surface_t* picture = PrintedPicture(state.range(0) != 0);
   for (auto _ : state) cairo_surface_write_to_png(picture, path.c_str());
   state.counters["bytes"] = static_cast<double>(fs::file_size(path));
 }
@@ -336,9 +350,9 @@ void BM_LoadForm_1MB(benchmark::State& state) {
 BENCHMARK(BM_FormPage_fmdraw32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormPage_cairo_glyph_runs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormPage_cairo_per_character)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FormPage_fmdraw32_png)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WritePng_fmdraw32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WritePng_cairo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormPage_fmdraw32_png)->Arg(300)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WritePng_fmdraw32)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WritePng_cairo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadForm_1MB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -368,7 +382,8 @@ int main(int argc, char** argv) {
   bench::RunWithRatios(argc, argv,
                        {{"BM_FormPage_fmdraw32", "BM_FormPage_cairo_glyph_runs"},
                         {"BM_FormPage_cairo_per_character", "BM_FormPage_cairo_glyph_runs"},
-                        {"BM_WritePng_fmdraw32", "BM_WritePng_cairo"}});
+                        {"BM_WritePng_fmdraw32/0", "BM_WritePng_cairo/0"},
+                        {"BM_WritePng_fmdraw32/1", "BM_WritePng_cairo/1"}});
   fs::remove_all(WorkDir());
   return 0;
 }

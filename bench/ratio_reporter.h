@@ -15,13 +15,14 @@ namespace bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  // Pairs of (benchmark, baseline) names as registered.
+  // Pairs of (benchmark, baseline) names as registered, with "/argument" when they have one.
   explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs) : pairs_(std::move(pairs)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      const std::string name = run.run_name.function_name;
+      const std::string name =
+          run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
       if (run.run_type == Run::RT_Iteration && medians_.count(name) != 0) continue;
       cpu_[name] = run.GetAdjustedCPUTime();

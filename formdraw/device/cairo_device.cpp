@@ -118,10 +118,25 @@ bool CairoDevice::StartDoc(std::string_view name) {
   return Ok();
 }
 
+// Cairo keeps the area that a PDF page's drawing covers as a region, extended by every
+// drawing call; with hundreds of separate texts and lines each extension costs more than
+// the one before. A page therefore starts with a frame drawn just outside its edges (white,
+// one dot wide, two dots off the page, so nothing of it shows on the page): it covers the
+// whole page at once, and every later extension is immediate. Nothing is painted on the
+// page itself, so a page printed over another (a pre-printed form) hides nothing.
 bool CairoDevice::StartPage() {
   pageOpen_ = true;
-  if (kind_ == Kind::kPdf) return Ok();
-  return NewImagePage();
+  if (kind_ != Kind::kPdf) return NewImagePage();
+  if (cr_ == nullptr) return false;
+  cairo_save(cr_);
+  cairo_reset_clip(cr_);
+  cairo_set_source_rgb(cr_, 1, 1, 1);
+  cairo_set_line_width(cr_, 1);
+  cairo_set_dash(cr_, nullptr, 0, 0);
+  cairo_rectangle(cr_, -2.5, -2.5, caps_.pageWidth + 5.0, caps_.pageHeight + 5.0);
+  cairo_stroke(cr_);
+  cairo_restore(cr_);
+  return Ok();
 }
 
 PageError CairoDevice::EndPage() {
