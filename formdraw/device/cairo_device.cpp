@@ -365,14 +365,15 @@ CairoDevice::RunPoint CairoDevice::InRunSpace(Point at) const {
 // current point in 1/256 of a device unit, so a text drawn from a moved-to point starts on
 // that grid; the origin is put on the same grid so every glyph lands exactly where a text
 // output at that point would put it (PDF rasterisers place glyphs on sub-pixel steps,
-// and a shift of a thousandth of a pixel can move a glyph to the next step).
-CairoDevice::RunPoint CairoDevice::GlyphOrigin(const PreparedFont& font, Point at) const {
+// and a shift of a thousandth of a pixel can move a glyph to the next step). `space` is
+// the run space's transformation to device space and its inverse.
+CairoDevice::RunPoint CairoDevice::GlyphOrigin(const PreparedFont& font, const RunSpace& space, Point at) const {
   const RunPoint cell = InRunSpace(at);
   double x = cell.x, y = cell.y + font.ascent;
-  cairo_user_to_device(cr_, &x, &y);
+  cairo_matrix_transform_point(&space.toDevice, &x, &y);
   x = std::nearbyint(x * 256) / 256;
   y = std::nearbyint(y * 256) / 256;
-  cairo_device_to_user(cr_, &x, &y);
+  cairo_matrix_transform_point(&space.toUser, &x, &y);
   return {x, y};
 }
 
@@ -399,8 +400,12 @@ bool CairoDevice::ShowRun(const PreparedFont& font, std::span<const RunPiece> pi
   BeginRunSpace(font);
   cairo_scaled_font_t* scaled = cairo_get_scaled_font(cr_);
   GlyphTable* table = fonts_.Glyphs(state_.font);
+  RunSpace space;
+  cairo_get_matrix(cr_, &space.toDevice);
+  space.toUser = space.toDevice;
+  cairo_matrix_invert(&space.toUser);
   for (const RunPiece& piece : pieces) {
-    const RunPoint p = GlyphOrigin(font, piece.at);
+    const RunPoint p = GlyphOrigin(font, space, piece.at);
     const CachedGlyph* glyph = table != nullptr ? table->Find(piece.text) : nullptr;
     if (glyph != nullptr && glyph->single) {
       run_.glyphs.push_back({glyph->index, p.x, p.y});

@@ -75,7 +75,10 @@ class CairoDevice : public Device {
   };
   void BeginRunSpace(const PreparedFont& font);
   [[nodiscard]] RunPoint InRunSpace(Point at) const;
-  [[nodiscard]] RunPoint GlyphOrigin(const PreparedFont& font, Point at) const;
+  struct RunSpace {
+    cairo_matrix_t toDevice, toUser;
+  };
+  [[nodiscard]] RunPoint GlyphOrigin(const PreparedFont& font, const RunSpace& space, Point at) const;
   void PaintPieceBackground(const PreparedFont& font, const RunPiece& piece);
   bool ShowRun(const PreparedFont& font, std::span<const RunPiece> pieces);
   void AppendConverted(cairo_scaled_font_t* scaled, const std::string& utf8, double x, double y);

@@ -11,6 +11,7 @@ std::size_t CharLength(std::string_view text, std::size_t pos) {
 
 std::vector<std::string_view> SplitCharacters(std::string_view text) {
   std::vector<std::string_view> out;
+  out.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t n = CharLength(text, pos);
     out.push_back(text.substr(pos, n));

@@ -62,6 +62,8 @@ TextPlacement PlaceBuiltIn(std::string_view text, const PlacementRequest& reques
   if (chars.empty()) return out;
   const bool vertical = IsVertical(request.direction);
   std::vector<long long> advances;
+  advances.reserve(chars.size());
+  out.runs.reserve(chars.size());
   long long length = 0;
   for (auto c : chars) {
     const long long a = vertical ? metrics.heightMilli
