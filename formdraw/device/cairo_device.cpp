@@ -92,6 +92,7 @@ bool CairoDevice::NewImagePage() {
                                              std::max(1, caps_.pageHeight));
   if (cairo_surface_status(imageSurface_) != CAIRO_STATUS_SUCCESS) return false;
   cr_ = cairo_create(imageSurface_);
+  runFont_ = {};
   cairo_set_source_rgb(cr_, 1, 1, 1);
   cairo_paint(cr_);
   return Ok();
@@ -114,6 +115,7 @@ bool CairoDevice::StartDoc(std::string_view name) {
   std::string title = platform::Cp932ToUtf8(name);
   if (!title.empty()) cairo_pdf_surface_set_metadata(pdfSurface_, CAIRO_PDF_METADATA_TITLE, title.c_str());
   cr_ = cairo_create(pdfSurface_);
+  runFont_ = {};
   cairo_scale(cr_, points, 72.0 / caps_.dpiY);
   return Ok();
 }
@@ -347,11 +349,26 @@ bool CairoDevice::DoTextRun(std::span<const RunPiece> pieces) {
   return Ok();
 }
 
-void CairoDevice::BeginRunSpace(const PreparedFont& font) {
+// The run's font is set on the context only when it changes: Cairo looks the scaled font
+// up again after every change. A rotated run draws in a rotated space, set up here and
+// left in LeaveRunSpace.
+bool CairoDevice::EnterRunSpace(const PreparedFont& font) {
+  const cairo_matrix_t& m = font.matrix;
+  const cairo_matrix_t& a = runFont_.matrix;
+  if (runFont_.face != font.face || m.xx != a.xx || m.yx != a.yx || m.xy != a.xy || m.yy != a.yy ||
+      m.x0 != a.x0 || m.y0 != a.y0) {
+    cairo_set_font_face(cr_, font.face);
+    cairo_set_font_matrix(cr_, &font.matrix);
+    runFont_ = {font.face, font.matrix};
+  }
+  if (state_.font.escapement % 3600 == 0) return false;
   cairo_save(cr_);
-  if (state_.font.escapement % 3600 != 0) cairo_rotate(cr_, -state_.font.escapement * kPi / 1800.0);
-  cairo_set_font_face(cr_, font.face);
-  cairo_set_font_matrix(cr_, &font.matrix);
+  cairo_rotate(cr_, -state_.font.escapement * kPi / 1800.0);
+  return true;
+}
+
+void CairoDevice::LeaveRunSpace(bool rotated) {
+  if (rotated) cairo_restore(cr_);
 }
 
 // The top-left of a cell at device point `at`, in the run's (possibly rotated) space.
@@ -379,14 +396,14 @@ CairoDevice::RunPoint CairoDevice::GlyphOrigin(const PreparedFont& font, const R
 
 void CairoDevice::PaintPieceBackground(const PreparedFont& font, const RunPiece& piece) {
   const std::string utf8 = platform::Cp932ToUtf8(piece.text);
-  BeginRunSpace(font);
+  const bool rotated = EnterRunSpace(font);
   const RunPoint p = InRunSpace(piece.at);
   cairo_text_extents_t extents{};
   cairo_text_extents(cr_, utf8.c_str(), &extents);
   SetSourceColor(state_.bkColor);
   cairo_rectangle(cr_, p.x, p.y, extents.x_advance, font.cellHeight);
   cairo_fill(cr_);
-  cairo_restore(cr_);
+  LeaveRunSpace(rotated);
 }
 
 // Single characters come from the glyph cache; longer pieces (and characters that are
@@ -397,7 +414,7 @@ bool CairoDevice::ShowRun(const PreparedFont& font, std::span<const RunPiece> pi
   run_.glyphs.clear();
   run_.clusters.clear();
   run_.utf8.clear();
-  BeginRunSpace(font);
+  const bool rotated = EnterRunSpace(font);
   cairo_scaled_font_t* scaled = cairo_get_scaled_font(cr_);
   GlyphTable* table = fonts_.Glyphs(state_.font);
   RunSpace space;
@@ -419,7 +436,7 @@ bool CairoDevice::ShowRun(const PreparedFont& font, std::span<const RunPiece> pi
   cairo_show_text_glyphs(cr_, run_.utf8.data(), static_cast<int>(run_.utf8.size()), run_.glyphs.data(),
                          static_cast<int>(run_.glyphs.size()), run_.clusters.data(),
                          static_cast<int>(run_.clusters.size()), cairo_text_cluster_flags_t{});
-  cairo_restore(cr_);
+  LeaveRunSpace(rotated);
   return Ok();
 }
 

@@ -73,7 +73,8 @@ class CairoDevice : public Device {
   struct RunPoint {
     double x = 0, y = 0;
   };
-  void BeginRunSpace(const PreparedFont& font);
+  bool EnterRunSpace(const PreparedFont& font);
+  void LeaveRunSpace(bool rotated);
   [[nodiscard]] RunPoint InRunSpace(Point at) const;
   struct RunSpace {
     cairo_matrix_t toDevice, toUser;
@@ -98,6 +99,11 @@ class CairoDevice : public Device {
     Color background = kWhite;  // of the hatch gaps when opaque
     bool operator==(const TileKey&) const = default;
   };
+  // The font last set on the context for text runs.
+  struct RunFont {
+    cairo_font_face_t* face = nullptr;
+    cairo_matrix_t matrix{};
+  } runFont_;
   cairo_pattern_t* tile_ = nullptr;
   TileKey tileKey_;
   // The glyphs, text and clusters of the run being drawn; kept to reuse their memory.
