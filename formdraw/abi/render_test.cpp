@@ -160,6 +160,24 @@ TEST_F(TraceSession, NumericFieldsFormatAndFail) {
   EXPECT_EQ(Joined(Only(Close(), "TextOut")), " 0.00");
 }
 
+// The field's font is the same call again at 200 percent, which keeps the font made at
+// 100: its characters keep their spacing (the positions move with the magnification).
+TEST_F(TraceSession, FieldTextKeepsTheSpacingOfItsFont) {
+  FormBuilder form;
+  form.Add(6, DataField("A", "XXX"), false);
+  Open(form);
+  ASSERT_EQ(FmPrintDataField("A", "abc", S()), 0);
+  ASSERT_EQ(FmSetLong(7, 200, S()), 0);
+  ASSERT_EQ(FmPrintDataField("A", "abc", S()), 0);
+  const Lines lines = Close();
+  const Lines texts = Only(lines, "TextOut");
+  ASSERT_EQ(texts.size(), 6u);
+  auto x = [&](std::size_t i) { return std::stoi(texts[i].substr(8)); };
+  EXPECT_EQ(x(1) - x(0), x(4) - x(3));
+  EXPECT_EQ(x(2) - x(1), x(5) - x(4));
+  EXPECT_EQ(Only(lines, "SelectFont").size(), 2u) << "the page's default and the field's";
+}
+
 TEST_F(TraceSession, FramedFieldRestoresTheLineSetting) {
   FormBuilder form;
   form.Add(6, DataField("A", "X").B(20, 2), false);
