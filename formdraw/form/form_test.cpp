@@ -317,9 +317,21 @@ TEST_F(FormStoreTest, BareNameSearchUsesPathVariable) {
   EXPECT_EQ(LocateFile("\\\\host\\gone\\f3.fed"), Name(3));
   EXPECT_EQ(LocateFile("/gone/F3.FED"), Name(3)) << "letter case ignored";
   EXPECT_FALSE(LocateFile("/gone/none.fed").has_value());
+  // A Japanese bare name in CP932 finds the file that carries it in UTF-8.
+  std::ofstream(dir_ / "\xE5\xB8\xB3\xE7\xA5\xA8.fed") << "x";  // 帳票.fed
+  EXPECT_EQ(LocateFile("\\\\host\\gone\\\x92\xa0\x95\x5b.fed"), (dir_ / "\xE5\xB8\xB3\xE7\xA5\xA8.fed").string());
   ::unsetenv("FMDRAW_PATH");
   // A trail byte 0x5C of a double-byte character is not a separator.
   EXPECT_EQ(BareName("dir\\\x95\x5C" "a.fed"), std::string("\x95\x5C" "a.fed"));
+}
+
+TEST(DiskNames, Utf8FormFirstThenTheBytes) {
+  EXPECT_EQ(DiskNames("/srv/a.fed"), (std::vector<std::string>{"/srv/a.fed"}));
+  // 帳票 in CP932, then in UTF-8.
+  EXPECT_EQ(DiskNames("/srv/\x92\xa0\x95\x5b"),
+            (std::vector<std::string>{"/srv/\xE5\xB8\xB3\xE7\xA5\xA8", "/srv/\x92\xa0\x95\x5b"}));
+  // Bytes that are not CP932 (a lone lead byte at the end) have no UTF-8 form.
+  EXPECT_EQ(DiskNames("a\x92"), (std::vector<std::string>{"a\x92"}));
 }
 
 }  // namespace
