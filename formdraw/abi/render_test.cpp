@@ -152,6 +152,29 @@ TEST_F(TraceSession, PassDrawsStaticImagesInOrder) {
   EXPECT_EQ(image->rfind("StretchBitmap 300 300 600 450", 0), 0u) << *image;
   EXPECT_LT(std::find(lines.begin(), lines.end(), "LineTo 10 0"), image);
 }
+
+// The image's corners (1440, 1440)-(2880, 2160) twips go through the form's
+// magnification and offsets; its size is the 100 percent size (300 x 150 dots at 300 dpi)
+// times the magnification.
+TEST_F(TraceSession, StaticImagesFollowTheMagnificationAndOffsets) {
+  const std::string bitmap = (root_ / "logo.bmp").string();
+  fs::create_directories(root_);
+  std::ofstream(bitmap, std::ios::binary) << TinyBitmap();
+  FormBuilder form;
+  form.Add(4, Rec(154).W(0, 1).I32(4, 1440).I32(8, 1440).I32(12, 2880).I32(16, 2160)
+                  .W(12, static_cast<int>(bitmap.size())).S(26, bitmap));
+  Open(form, 300, 2, 50);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);  // 1440 * 50 / 100 twips = 150 dots
+  ASSERT_EQ(FmPrintOut(S()), 0);
+  ASSERT_EQ(FmSetLong(7, 250, S()), 0);
+  ASSERT_EQ(FmSetLong(8, 254, S()), 0);  // 2.54 mm = 30 dots
+  ASSERT_EQ(FmSetLong(9, -254, S()), 0);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines images = Only(Close(), "StretchBitmap");
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(images[0].rfind("StretchBitmap 150 150 300 225", 0), 0u) << images[0];
+  EXPECT_EQ(images[1].rfind("StretchBitmap 780 720 1530 1095", 0), 0u) << images[1];
+}
 #endif
 
 TEST_F(TraceSession, UnusedEntriesAndUnknownKindsAreSkipped) {
