@@ -1,7 +1,4 @@
-// Browse files through the C interface, written byte by byte from the documented layout:
-// 620-byte file header (form count at 616), 32-byte form headers (item count at 28),
-// 28-byte item headers (name length, data length, sub-item count at 24), 28-byte
-// sub-item headers (20-byte name, data length at 24).
+// Browse files through the C interface, written byte by byte from the documented layout.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,46 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "formdraw/fields/test_browse_files.h"
 #include "formdraw/fmdraw32.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Sub {
-  std::string name, data;
-};
-struct Item {
-  std::string name, data;
-  std::vector<Sub> subs;
-};
+using fmdraw::fields::testing::BrowseItemSpec;
+using fmdraw::fields::testing::BuildBrowse;
+using fmdraw::fields::testing::PutI32;
 
-void Put32(std::string& s, std::size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-// One form holding `items`.
-std::string OneForm(const std::vector<Item>& items) {
-  std::string s(620, '\0');
-  Put32(s, 616, 1);
-  std::string form(32, '\0');
-  Put32(form, 28, static_cast<uint32_t>(items.size()));
-  s += form;
-  for (const auto& item : items) {
-    std::string h(28, '\0');
-    Put32(h, 0, static_cast<uint32_t>(item.name.size()));
-    Put32(h, 4, static_cast<uint32_t>(item.data.size()));
-    Put32(h, 24, static_cast<uint32_t>(item.subs.size()));
-    s += h + item.name + item.data;
-    for (const auto& sub : item.subs) {
-      std::string sh(28, '\0');
-      sh.replace(0, sub.name.size(), sub.name);
-      Put32(sh, 24, static_cast<uint32_t>(sub.data.size()));
-      s += sh + sub.data;
-    }
-  }
-  return s;
-}
+std::string OneForm(const std::vector<BrowseItemSpec>& items) { return BuildBrowse({items}); }
 
 class BrowseExports : public ::testing::Test {
  protected:
@@ -93,7 +62,7 @@ TEST_F(BrowseExports, ItemsLargerThan64KiBAreRead) {
   EXPECT_EQ(FmBrsGetDataByForm(file.c_str(), 1, "Small", out.data()), -1);
   // A data length larger than the file is refused before anything is copied.
   bytes = OneForm({{"Big", big, {}}});
-  Put32(bytes, 620 + 32 + 4, 0x7FFFFFF0);
+  PutI32(bytes, 620 + 32 + 4, 0x7FFFFFF0);
   Write(bytes);
   EXPECT_EQ(FmBrsGetDataByForm(file.c_str(), 1, "Big", out.data()), -1);
 }
