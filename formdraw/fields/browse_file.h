@@ -70,8 +70,8 @@ struct BrowseListing {
 [[nodiscard]] BrowseListing ListBrowseItems(std::span<const uint8_t> file, int32_t formIndex);
 
 // The data of the first item of form formIndex (from 1) with that name, or of its
-// sub-item when `subItemName` is given (searched among that item's sub-items only). `result` is kBrowseFound, kBrowseNotFound, kBrowseCorrupt or
-// kBrowseBadArgument.
+// sub-item when `subItemName` is given (searched among that item's sub-items only).
+// `result` is kBrowseFound, kBrowseNotFound, kBrowseCorrupt or kBrowseBadArgument.
 struct BrowseData {
   int result = kBrowseNotFound;
   std::span<const uint8_t> data;
