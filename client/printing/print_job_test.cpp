@@ -189,7 +189,12 @@ TEST_F(PrintJob, FailuresToOpenTheSession) {
   const Case cases[] = {
       {"A3", -3, std::string(msg::kFormFileMissing), true},
       {"a4", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},  // unknown size: empty form name
-      {"B5", -7, std::string(msg::kPrinterErrorPrefix) + "-7", true},
+      {"A4", -7, std::string(msg::kPrinterErrorPrefix) + "-7", true},
+      // The range print knows A3 and A4 only: the page print's other sizes are unknown here.
+      {"B4", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
+      {"B5", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
+      {"15", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
+      {"10", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.size);
@@ -201,6 +206,7 @@ TEST_F(PrintJob, FailuresToOpenTheSession) {
     PrintReportPeriod(s, host, Day(2026, 3, 7));
     EXPECT_THAT(host.MessageTexts(), ElementsAre(c.message));
     EXPECT_EQ(f.Lines("FmSetPrinterDriver").size(), c.driverCall ? 1u : 0u);
+    if (!c.driverCall) EXPECT_THAT(f.Lines("FmInit"), ElementsAre("FmInit 0 0 1 100 0 0 0 0 0 0 \"\" \"\""));
     EXPECT_TRUE(f.Lines("FmPrintForm").empty());
     EXPECT_EQ(f.Lines().back(), "FmTerm");
     EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
