@@ -34,6 +34,10 @@ class FakeLibrary {
   FakeLibrary& operator=(const FakeLibrary&) = delete;
 
   void SetInitResult(int rc) { Call<void (*)(int32_t)>("FakeFmSetInitResult")(rc); }
+  // Every FmInit call overwrites `file` with `bytes` (before it answers).
+  void SetInitWrite(const fs::path& file, const std::string& bytes) {
+    Call<void (*)(const char*, const char*)>("FakeFmSetInitWrite")(file.c_str(), bytes.c_str());
+  }
   void SetField(const std::string& name, int l, int t, int r, int b) {
     Call<void (*)(const char*, int32_t, int32_t, int32_t, int32_t)>("FakeFmSetField")(name.c_str(), l, t, r, b);
   }
