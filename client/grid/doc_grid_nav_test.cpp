@@ -116,17 +116,26 @@ std::vector<std::string> Snapshot(const FlexGrid& g) {
   return out;
 }
 
+// Page `page` of the daily report of 2026/3/7 (two pages), loaded on a share.
+struct LoadedPage {
+  LoadedPage(const testing_share::Share& sh, int page) {
+    sh.ReadInto(s, host);
+    testing_share::SetReport(s, 1, 2026y / 3 / 7, 2, page);
+    doc = std::make_unique<DocGrid>(s, host);
+    FireTimers(*doc);
+  }
+  ClientState s;
+  ScriptedHost host;
+  std::unique_ptr<DocGrid> doc;
+};
+
 // A page step from a loaded, scrolled page shows the new page as a fresh load shows it:
 // its own tags and values, no cell and no title left of the page before, first column.
 TEST(GridNav, APageStepLoadsThatPageAndLeavesNothingOfTheLastOne) {
   testing_share::Share sh;
   TwoDifferentPages(sh);
-  ClientState s;
-  ScriptedHost host;
-  sh.ReadInto(s, host);
-  testing_share::SetReport(s, 1, 2026y / 3 / 7, 2, 1);
-  DocGrid doc(s, host);
-  FireTimers(doc);
+  LoadedPage stepped(sh, 1);
+  DocGrid& doc = *stepped.doc;
   ASSERT_EQ(doc.Grid().TextMatrix(4, 3), "113.0");
   ASSERT_EQ(doc.Controls()["lblPageTitle"].caption, "一頁目");
   doc.Grid().SetLeftCol(9);  // the user scrolled to the right
@@ -140,14 +149,7 @@ TEST(GridNav, APageStepLoadsThatPageAndLeavesNothingOfTheLastOne) {
   EXPECT_EQ(doc.Grid().TextMatrix(8, 2), "500");
   EXPECT_EQ(doc.Grid().TextMatrix(4, 2), "");
   EXPECT_EQ(doc.Grid().TextMatrix(28, 2), "900");
-
-  ClientState fresh;
-  ScriptedHost freshHost;
-  sh.ReadInto(fresh, freshHost);
-  testing_share::SetReport(fresh, 1, 2026y / 3 / 7, 2, 2);
-  DocGrid second(fresh, freshHost);
-  FireTimers(second);
-  EXPECT_EQ(Snapshot(doc.Grid()), Snapshot(second.Grid()));
+  EXPECT_EQ(Snapshot(doc.Grid()), Snapshot(LoadedPage(sh, 2).doc->Grid()));
 }
 
 // Presses the ten-key dialog's keys for `entry`, then 確 定 (or 取 消 when entry is empty).

@@ -136,10 +136,7 @@ TEST_F(PageFill, RowLabelsWrapToOneAfterTheLastRow) {
   EXPECT_EQ(labels[17], "01:00");
   EXPECT_EQ(labels[23], "07:00");
 
-  s.gReportKind = 2;  // a 30-day month from the 21st
-  s.gDataTable = "D_MDAT";
-  s.gItemSql = sql::ItemQuery(2);
-  s.gColumnCount = 30;
+  PrintShare::SetKind(s, 2, 30);  // a 30-day month from the 21st
   s.gPeriodStart = 21;
   FakeLibrary monthly;
   PrintReportPeriod(s, host, std::chrono::year{2026} / 4 / 1);
@@ -149,10 +146,7 @@ TEST_F(PageFill, RowLabelsWrapToOneAfterTheLastRow) {
   EXPECT_EQ(labels[10], "1");
   EXPECT_EQ(labels[29], "20");
 
-  s.gReportKind = 3;  // twelve months from April
-  s.gDataTable = "D_YDAT";
-  s.gItemSql = sql::ItemQuery(3);
-  s.gColumnCount = 12;
+  PrintShare::SetKind(s, 3, 12);  // twelve months from April
   s.gPeriodStart = 4;
   FakeLibrary yearly;
   PrintReportPeriod(s, host, std::chrono::year{2026} / 1 / 1);
@@ -169,10 +163,7 @@ TEST_F(PageFill, WeatherBoxFollowsTheDailyHeadingOfTheRangePrint) {
   s.gTenkiFlg = 0;
   PrintReportPeriod(s, host, kDay);
   s.gTenkiFlg = 1;
-  s.gReportKind = 2;
-  s.gDataTable = "D_MDAT";
-  s.gItemSql = sql::ItemQuery(2);
-  s.gColumnCount = 31;
+  PrintShare::SetKind(s, 2, 31);
   PrintReportPeriod(s, host, std::chrono::year{2026} / 3 / 1);
   EXPECT_THAT(fake.Lines("FmPrintDataField \"M_MIDASHI\""),
               ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年 3月 7日 土曜日 天候（        ）\"",

@@ -278,9 +278,7 @@ TEST_F(PrintJob, MonthlyRangeAcrossTheYearEndHasTheDaysOfEachMonth) {
 // A disabled day label counts: a day its month does not have makes no date, so the range
 // is refused as a daily one is, even when the months alone would make a range.
 TEST_F(PrintJob, ADisabledDayPastTheMonthsEndRefusesTheRange) {
-  s.gReportKind = 2;
-  s.gDataTable = "D_MDAT";
-  s.gItemSql = sql::ItemQuery(2);
+  PrintShare::SetKind(s, 2, 28);
   share.AddPage(2, 1, "");
   RunRangePrint(s, host, {2026, 2, 30, 2026, 2, 28});
   RunRangePrint(s, host, {2026, 2, 28, 2026, 4, 31});
@@ -293,10 +291,7 @@ TEST_F(PrintJob, ADisabledDayPastTheMonthsEndRefusesTheRange) {
 
 // A yearly range counts whole years from the start's year: 2026/5/5 to 2027/3/1 is two.
 TEST_F(PrintJob, YearlyRangePrintsOneJobPerYear) {
-  s.gReportKind = 3;
-  s.gDataTable = "D_YDAT";
-  s.gItemSql = sql::ItemQuery(3);
-  s.gColumnCount = 12;
+  PrintShare::SetKind(s, 3, 12);
   share.AddPage(3, 1, "");
   share.AddItem(3, 1, 1, 7, "", "取水量", "", "m3", "0");
   share.AddValues("D_YDAT", "2026", 7, {"26"}, {});

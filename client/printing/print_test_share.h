@@ -155,6 +155,14 @@ class PrintShare {
     s.gMaxPage = 1;
   }
 
+  // Switches the described report to another kind with `rows` period rows.
+  static void SetKind(ClientState& s, int kind, int rows) {
+    s.gReportKind = static_cast<std::int16_t>(kind);
+    s.gDataTable = kind == 1 ? "D_DDAT" : kind == 2 ? "D_MDAT" : "D_YDAT";
+    s.gItemSql = sql::ItemQuery(kind);
+    s.gColumnCount = static_cast<std::int16_t>(rows);
+  }
+
   [[nodiscard]] fs::path Share() const { return dir_.path() / "share"; }
   [[nodiscard]] fs::path ClientDir() const { return dir_.path() / "client"; }
   [[nodiscard]] fs::path Root() const { return dir_.path(); }
