@@ -28,13 +28,7 @@ std::optional<std::string> Apply(Options& o, std::string_view name, const std::s
     if (!ParseListen(value, &o.host, &o.port)) return "listen wants HOST:PORT, got " + value;
     return std::nullopt;
   }
-  InstallationSettings s{o.shareRoot, o.clientDir, o.cacheDir, o.printerDir, o.formLibrary};
-  if (!SetInstallationSetting(s, name, value)) return "unknown setting '" + std::string(name) + "'";
-  o.shareRoot = s.shareRoot;
-  o.clientDir = s.clientDir;
-  o.cacheDir = s.cacheDir;
-  o.printerDir = s.printerDir;
-  o.formLibrary = s.formLibrary;
+  if (!SetInstallationSetting(o, name, value)) return "unknown setting '" + std::string(name) + "'";
   return std::nullopt;
 }
 
@@ -43,19 +37,16 @@ std::optional<std::string> ApplyConfig(Options& o) {
   std::string error;
   auto config = LoadInstallationConfig(o.configFile, "tbclient", &error);
   if (!config) return error;
-  const auto& s = config->shared;
-  o.shareRoot = s.shareRoot;
-  o.clientDir = s.clientDir;
-  o.cacheDir = s.cacheDir;
-  o.printerDir = s.printerDir;
-  o.formLibrary = s.formLibrary;
-  for (const auto& e : config->own)
-    if (auto why = Apply(o, e.key, e.value))
-      return o.configFile.string() + ":" + std::to_string(e.line) + ": " + *why;
+  static_cast<InstallationSettings&>(o) = config->shared;
+  for (const auto& e : config->own) {
+    auto why = Apply(o, e.key, e.value);
+    if (!why && e.key != "listen" && e.value.front() != '/') why = e.key + " wants an absolute path";
+    if (why) return o.configFile.string() + ":" + std::to_string(e.line) + ": " + *why;
+  }
   return std::nullopt;
 }
 
-std::optional<std::string> CheckFolders(Options& o) {
+std::optional<std::string> CheckFolders(const Options& o) {
   if (o.shareRoot.empty()) return "--share-root is required";
   if (o.clientDir.empty()) return "--client-dir is required";
   if (auto why = UnreadableFolder(o.shareRoot, "share root")) return why;

@@ -13,12 +13,9 @@
 
 namespace tb::web {
 
-struct Options {
-  std::filesystem::path shareRoot;  // stands for \\HOST\vurodor
-  std::filesystem::path clientDir;  // TBWeb.ini, WEBLOG/
-  std::filesystem::path cacheDir;   // Jet caches
-  std::filesystem::path printerDir;  // the form library's printer settings; empty = $FMDRAW_WINDIR
-  std::filesystem::path formLibrary;
+// The folders (share root, client folder, caches, printer settings — empty means
+// $FMDRAW_WINDIR — and the form library) and where to listen.
+struct Options : InstallationSettings {
   std::filesystem::path configFile;  // empty = none read
   std::string host = "127.0.0.1";
   int port = 8080;

@@ -121,6 +121,7 @@ TEST_F(ConfigFileOptions, MistakesInTheFileNameTheirLine) {
       {"[tbclient]\nlisten = nowhere\n", ":2: listen wants HOST:PORT, got nowhere"},
       {"[tbclient]\ncolour = red\n", ":2: unknown setting 'colour'"},
       {"[tbclient]\nlisten =\n", ":2: listen needs a value"},
+      {"[tbclient]\ncache-dir = cache\n", ":2: cache-dir wants an absolute path"},
       {"client-dir = " + P("client") + "\nshare-root = " + P("gone") + "\n", "share root does not exist"},
   };
   for (const auto& c : cases) {
