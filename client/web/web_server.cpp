@@ -287,8 +287,12 @@ void WebServer::Impl::ReceiveAnswer(const httplib::Request& req, httplib::Respon
     if (b == "no") ok = session->AnswerMsgBox(id, MsgBoxResult::kNo);
   } else if (kind == "save" && j.contains("name")) {
     // The option chosen in a dialog with option buttons; absent means the first.
-    const auto& c = j.contains("choice") ? j["choice"] : nlohmann::json(0);
-    const int choice = c.is_number_unsigned() && c.get<std::uint64_t>() < 64 ? c.get<int>() : -1;
+    int choice = 0;
+    if (j.contains("choice")) {
+      const auto& c = j["choice"];
+      choice = c.is_number_integer() && c.get<std::int64_t>() >= 0 && c.get<std::int64_t>() < 64
+                   ? c.get<int>() : -1;
+    }
     if (j["name"].is_null()) ok = session->AnswerSave(id, std::nullopt, choice);
     if (j["name"].is_string()) ok = session->AnswerSave(id, j["name"].get<std::string>(), choice);
   }
