@@ -1,7 +1,7 @@
 // The report pages in a real browser: tbclient on a freshly seeded share, driven like a
 // person would (kind and mode, a date through the ten-key dialog, Run, the grid page, its
-// steps and jumps, the CSV export, the workbook export, back). Expected values come from the share's
-// databases, read with the sqlite3 tool, not from the client.
+// steps and jumps, the CSV export, the workbook export, back). Expected values come from
+// the share's databases, read with the sqlite3 tool, not from the client.
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
@@ -135,6 +135,20 @@ async function gridTexts(page) {
   });
 }
 
+// Enters a day on the selection page through the ten-key dialog and runs the daily report.
+async function runDay(page, y, m, d) {
+  const western = Number(iniValue(findFile(share, 'Vurodor.ini'), 'Mode', 'Year') || '0') !== 0;
+  await tenkey(page, 'lblDay1', '1');  // a day every month has, before the month changes
+  await tenkey(page, western ? 'lblYear1_S' : 'lblYear1', String(western ? y : y - 1988));
+  await tenkey(page, 'lblMonth1', String(m));
+  await tenkey(page, 'lblDay1', String(d));
+  await page.waitForFunction((want) => document.getElementById('lblDay1').textContent === want, String(d));
+  await page.waitForSelector('#frmTenkey', { state: 'detached' });
+  await page.click('#cmdJikkou');
+  await page.waitForURL(/\/docGrid\.vbd$/);
+  await loaded(page);
+}
+
 function encodeCp932(textValue) {
   return execFileSync('iconv', ['-f', 'UTF-8', '-t', 'CP932'], { input: textValue });
 }
@@ -194,17 +208,8 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
     assert.equal(await page.inputValue('#frmTenkey #txtNowData'), String(t.m), 'old value back');
     await page.click('#frmTenkey #cmdCancel');
     await page.waitForSelector('#frmTenkey', { state: 'detached' });
-    await tenkey(page, 'lblDay1', '1');  // a day every month has, before the month changes
-    await tenkey(page, yearLabel, String(western ? y : y - 1988));
-    await tenkey(page, 'lblMonth1', String(m));
-    await tenkey(page, 'lblDay1', String(d));
-    await page.waitForFunction((want) => document.getElementById('lblDay1').textContent === want, String(d));
-    await page.waitForSelector('#frmTenkey', { state: 'detached' });
-
     // Run: the grid page of that day.
-    await page.click('#cmdJikkou');
-    await page.waitForURL(/\/docGrid\.vbd$/);
-    await loaded(page);
+    await runDay(page, y, m, d);
     await shot(page, 'report-4-grid');
     const caption = await text(page, '#lblTitle');
     assert.match(caption, new RegExp(`${y}年 ${m}月 ${d}日|${m}月 ${d}日`));
@@ -390,20 +395,6 @@ test('two browsers at once keep their own state', { skip: !haveSeeder && 'no tbs
 });
 
 // ------------------------------------------------------------------ the workbook export
-
-// Enters a day on the selection page through the ten-key dialog and runs the daily report.
-async function runDay(page, y, m, d) {
-  const western = Number(iniValue(findFile(share, 'Vurodor.ini'), 'Mode', 'Year') || '0') !== 0;
-  await tenkey(page, 'lblDay1', '1');  // a day every month has, before the month changes
-  await tenkey(page, western ? 'lblYear1_S' : 'lblYear1', String(western ? y : y - 1988));
-  await tenkey(page, 'lblMonth1', String(m));
-  await tenkey(page, 'lblDay1', String(d));
-  await page.waitForFunction((want) => document.getElementById('lblDay1').textContent === want, String(d));
-  await page.waitForSelector('#frmTenkey', { state: 'detached' });
-  await page.click('#cmdJikkou');
-  await page.waitForURL(/\/docGrid\.vbd$/);
-  await loaded(page);
-}
 
 // Saves through the Excel button with option `choice` and reads the download with openpyxl.
 async function saveWorkbook(page, choice, name) {
