@@ -94,7 +94,7 @@ void SetUpPrinting(lxw_worksheet* ws, const PageSheet& sheet, const PrintSetup& 
   // Only the heading rows repeat: the sheet prints one page wide, so the label column is
   // on every page anyway. (The library also cuts a defined name at 127 bytes, and a
   // title range of rows and columns names a 31-character Japanese sheet twice.)
-  errors(worksheet_repeat_rows(ws, Row(0), Row(sheet.headingRows - 1)));
+  if (sheet.headingRows > 0) errors(worksheet_repeat_rows(ws, Row(0), Row(sheet.headingRows - 1)));
 }
 
 }  // namespace
