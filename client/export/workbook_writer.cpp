@@ -51,6 +51,10 @@ lxw_error WriteSheets(lxw_workbook* wb, const std::vector<PageSheet>& sheets, co
 
 WriteResult WriteWorkbook(const std::vector<PageSheet>& sheets, const WorkbookInfo& info,
                           const fs::path& file) {
+  std::error_code folder;
+  const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  if (!fs::is_directory(dir, folder))  // found here, before the library complains on stderr
+    return {false, std::string(msg::kCannotWrite) + file.string() + " (no such folder)"};
   const fs::path part = TemporaryBeside(file);
   lxw_workbook* wb = workbook_new(part.c_str());
   if (wb == nullptr) return {false, std::string(msg::kCannotWrite) + file.string()};
