@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "client/core/formatting.h"
+#include "client/core/messages.h"
 #include "client/core/query_texts.h"
 #include "client/grid/period_step.h"
 
@@ -64,6 +65,8 @@ bool DescribePeriod(ClientState& s, Host& host, int kind, year_month_day first) 
       if (const auto& maxp = s.gKanriRs.Field("MAXP"))
         s.gMaxPage = ParseInt16(*maxp).value_or(0);
   } catch (const std::exception&) {
+    // A layout table whose rows cannot be read: said as the client says it for a table.
+    host.MsgBox(tb::msg::kTableAccessFault, MsgBoxButtons::kOk, tb::msg::kCaptionConfirm);
     read = false;
   }
   CloseKanriQuery(s, s.gKanriRs);

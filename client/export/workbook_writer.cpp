@@ -18,10 +18,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // The paper and orientation the report prints on: the wide fan-fold sizes print upright,
-// the rest landscape, as the report forms do.
+// the rest landscape, as the report forms do. A sheet prints like one page, so every size
+// the page print knows applies.
 PrintSetup PrintSetupFor(const std::string& paperSize) {
   PrintSetup setup;
-  if (const auto paper = print::FindPaperSize(paperSize)) {
+  if (const auto paper = print::FindPaperSize(paperSize, print::PrintJobKind::kPage)) {
     setup.paperCode = paper->paperCode;
     setup.landscape = paper->orientation == 2;
   }
