@@ -45,7 +45,7 @@ step "installing $(basename "$deb")"
 dpkg -i "$deb" </dev/null >"$work/dpkg-install.log" 2>&1 || { cat "$work/dpkg-install.log"; fail "dpkg -i"; }
 
 lib="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
-for f in /usr/bin/{tbclient,TBWebSetup,tbseed,tbforms,fedtool,tbcheck,tbjetimport}; do
+for f in /usr/bin/{tbclient,TBWebSetup,tbseed,tbforms,fedtool,tbcheck,tbjetimport,tbexport}; do
   [ -x "$f" ] || fail "$f missing"
   if readelf -d "$f" | grep -q 'R.*PATH'; then fail "$f keeps a build RUNPATH"; fi
 done

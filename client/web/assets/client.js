@@ -526,7 +526,22 @@
     const error = document.createElement('div');
     error.className = 'error';
     error.id = 'SaveError';
-    body.append(label, input, typeLabel, type, error);
+    body.append(label, input, typeLabel, type);
+    // Option buttons under the file name (what to write), the first one preselected.
+    const choices = s.choices || [];
+    const options = choices.map((text, i) => {
+      const option = document.createElement('label');
+      option.className = 'choice';
+      const radio = document.createElement('input');
+      radio.type = 'radio';
+      radio.name = 'SaveChoice';
+      radio.id = 'SaveChoice_' + i;
+      radio.checked = i === 0;
+      option.append(radio, document.createTextNode(text));
+      body.append(option);
+      return radio;
+    });
+    body.append(error);
     const buttons = document.createElement('div');
     buttons.className = 'buttons';
     const ok = document.createElement('button');
@@ -538,7 +553,8 @@
     no.id = 'SaveCancel';
     no.textContent = 'キャンセル';
     const save = async () => {
-      const r = await answer({ kind: 'save', id: s.id, name: input.value });
+      const chosen = Math.max(0, options.findIndex((o) => o.checked));
+      const r = await answer({ kind: 'save', id: s.id, name: input.value, choice: chosen });
       if (!r || !r.ok) error.textContent = 'ファイル名が正しくありません。';
     };
     ok.addEventListener('click', save);
