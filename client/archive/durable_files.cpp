@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -90,6 +91,21 @@ void MakeFolders(const fs::path& folder) {
 
 void Rename(const fs::path& from, const fs::path& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) throw SystemError("cannot move into place", to.string(), errno);
+}
+
+std::string ReadTail(const fs::path& file, std::size_t n) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw SystemError("cannot read", file.string(), errno);
+  struct stat st{};
+  std::string tail;
+  if (::fstat(fd, &st) == 0) {
+    const auto size = static_cast<std::size_t>(st.st_size);
+    tail.resize(std::min(n, size));
+    const ssize_t got = ::pread(fd, tail.data(), tail.size(), static_cast<off_t>(size - tail.size()));
+    tail.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  }
+  ::close(fd);
+  return tail;
 }
 
 void RemoveTree(const fs::path& path) {

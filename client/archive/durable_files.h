@@ -28,6 +28,9 @@ void MakeFolders(const std::filesystem::path& folder);
 // the folder of `to` (SyncPath) once its renames are done.
 void Rename(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// The last `n` bytes of a file (fewer when it is shorter). Throws ArchiveError.
+[[nodiscard]] std::string ReadTail(const std::filesystem::path& file, std::size_t n);
+
 // Removes a file or folder tree if present. Throws when something remains.
 void RemoveTree(const std::filesystem::path& path);
 

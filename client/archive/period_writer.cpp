@@ -1,5 +1,8 @@
 #include "client/archive/period_writer.h"
 
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -25,6 +28,21 @@ constexpr char kPrintFolder[] = "print";
 
 std::string Named(const Period& p) { return std::string(KindName(p.kind)) + " " + KeyOf(p); }
 
+// Why a document may be missing: the form library reports no write error of its own, so
+// the likely causes are looked up: a nearly full disk, a file size limit.
+std::string WhyNoDocument(const fs::path& folder) {
+  struct statvfs st{};
+  if (::statvfs(folder.c_str(), &st) == 0) {
+    const unsigned long long free = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
+    if (free < (4ull << 20))
+      return " (No space left on device: " + std::to_string(free / 1024) + " KiB free in " + folder.string() + ")";
+  }
+  struct rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+    return " (File too large: files are limited to " + std::to_string(limit.rlim_cur) + " bytes)";
+  return {};
+}
+
 // The local form file the job opens, for the message of a missing form.
 std::string FormFileOf(const ClientState& s) {
   const auto paper = print::FindPaperSize(s.gPaperSize);
@@ -43,6 +61,16 @@ void FailOnMessages(const WriterParts& w, const Period& p, std::string_view step
   if (messages.front() == msg::kFormFileMissing || messages.front().starts_with(msg::kPrinterErrorPrefix))
     text += " (" + FormFileOf(w.state) + ")";
   throw ArchiveError(text);
+}
+
+// A PDF document ends with its trailer's "%%EOF" line. The form library's PDF writer does
+// not see every write error at the end of a document (a full disk or a size limit while
+// it finishes the file), so a cut document is caught here, before it is archived.
+bool IsCompletePdf(const fs::path& pdf) {
+  const std::string bytes = ::tb::archive::ReadTail(pdf, 64);
+  std::string_view tail(bytes);
+  while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r' || tail.back() == ' ')) tail.remove_suffix(1);
+  return tail.ends_with("%%EOF");
 }
 
 // The report printed through the range print's job into one PDF, <stem>.pdf.
@@ -65,8 +93,10 @@ void StagePdf(const WriterParts& w, const Period& p, const fs::path& staging, co
     if (e.path().extension() == ".pdf" && !e.path().filename().string().starts_with(".")) pdfs.push_back(e.path());
   if (pdfs.size() != 1) {
     throw ArchiveError(Named(p) + ": the form library delivered " + std::to_string(pdfs.size()) +
-                       " documents instead of one (is the archive's disk full?)");
+                       " documents instead of one" + WhyNoDocument(staging));
   }
+  if (!IsCompletePdf(pdfs.front()))
+    throw ArchiveError(Named(p) + ": the form library wrote an incomplete PDF" + WhyNoDocument(staging));
   SyncPath(pdfs.front());
   Rename(pdfs.front(), staging / (stem + ".pdf"));
   RemoveTree(printed);
