@@ -25,6 +25,7 @@ std::string Usage() {
          "                       (default $XDG_CACHE_HOME/tbclient or ~/.cache/tbclient)\n"
          "  --form-library PATH  form-printing library to load on the first print\n"
          "                       (default ../lib/libfmdraw32.so beside the program)\n"
+         "  --archive DIR        report archive folder (tbarchive) to show under /archive/\n"
          "  --help               this text\n";
 }
 
@@ -69,7 +70,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args,
     };
     const std::string* v = nullptr;
     if (a == "--share-root" || a == "--client-dir" || a == "--listen" || a == "--cache-dir" ||
-        a == "--form-library") {
+        a == "--form-library" || a == "--archive") {
       v = value();
       if (v == nullptr || v->empty()) return fail(a + " needs a value");
     } else {
@@ -79,6 +80,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args,
     if (a == "--client-dir") o.clientDir = *v;
     if (a == "--cache-dir") o.cacheDir = *v;
     if (a == "--form-library") o.formLibrary = *v;
+    if (a == "--archive") o.archiveDir = *v;
     if (a == "--listen" && !ParseListen(*v, &o.host, &o.port))
       return fail("--listen wants HOST:PORT, got " + *v);
   }
@@ -93,6 +95,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args,
   if (o.formLibrary.empty()) o.formLibrary = exeDir / ".." / "lib" / "libfmdraw32.so";
   o.shareRoot = std::filesystem::absolute(o.shareRoot, ec);
   o.clientDir = std::filesystem::absolute(o.clientDir, ec);
+  if (!o.archiveDir.empty()) o.archiveDir = std::filesystem::absolute(o.archiveDir, ec);
   return o;
 }
 

@@ -14,6 +14,7 @@ struct Options {
   std::filesystem::path clientDir;  // TBWeb.ini, WEBLOG/
   std::filesystem::path cacheDir;   // Jet caches
   std::filesystem::path formLibrary;
+  std::filesystem::path archiveDir;  // the report archive shown under /archive/ (optional)
   std::string host = "127.0.0.1";
   int port = 8080;
   bool help = false;

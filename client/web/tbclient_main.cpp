@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
   so.makePage = tb::web::ReportPages();
   so.hasPrinter = [] { return tb::print::HasInstalledPrinter(); };  // the form library's registry
   so.tempRoot = tempRoot;
+  so.archiveRoot = options->archiveDir;
   tb::web::WebServer server(so);
   const int port = server.Bind();
   if (port < 0) {

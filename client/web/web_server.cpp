@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "client/web/archive_page.h"
 #include "client/web/assets.h"
 #include "client/web/event_check.h"
 #include "client/web/session_id.h"
@@ -170,6 +171,7 @@ void WebServer::Impl::Routes() {
   http.Get(R"(/download/(\d{1,9}))", [this](const httplib::Request& q, httplib::Response& r) {
     ServeDownload(q, r);
   });
+  AddArchiveRoutes(http, options.archiveRoot);
   http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
   });

@@ -10,6 +10,7 @@
 //   POST /event                 {"page","doc","kind","control",...}   200/400/409
 //   POST /answer                {"kind":"msgbox","id","button"} | {"kind":"save","id","name"}
 //   GET  /download/N            a file written through the save dialog
+//   GET  /archive/...           the read-only archive page (archive_page.h)
 //
 // Thread-safety: Start/Stop from one thread; requests run on the server's pool.
 #pragma once
@@ -34,6 +35,8 @@ struct ServerOptions {
   std::function<bool()> hasPrinter;
   // Per-session download folders are made below this folder.
   std::filesystem::path tempRoot;
+  // The report archive's folder shown under /archive/; empty when there is none.
+  std::filesystem::path archiveRoot;
   std::size_t maxSessions = 64;
   std::chrono::steady_clock::duration idleLimit = std::chrono::minutes(30);
   std::size_t maxBody = 64 * 1024;
