@@ -51,5 +51,8 @@ int main(int argc, char** argv) {
     std::cerr << "tbarchive: " << e->message << "\n" << tbarchive::ArchiveUsage();
     return tb::archive::kExitBadArguments;
   }
-  return tb::archive::RunArchive(std::get<tb::archive::RunOptions>(parsed), std::cout, std::cerr);
+  const auto& options = std::get<tb::archive::RunOptions>(parsed);
+  std::error_code ec;
+  std::filesystem::create_directories(options.env.jetCacheDir, ec);  // a failure shows on first use
+  return tb::archive::RunArchive(options, std::cout, std::cerr);
 }
