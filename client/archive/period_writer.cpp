@@ -67,7 +67,7 @@ void FailOnMessages(const WriterParts& w, const Period& p, std::string_view step
 // not see every write error at the end of a document (a full disk or a size limit while
 // it finishes the file), so a cut document is caught here, before it is archived.
 bool IsCompletePdf(const fs::path& pdf) {
-  const std::string bytes = ::tb::archive::ReadTail(pdf, 64);
+  const std::string bytes = ReadTail(pdf, 64);
   std::string_view tail(bytes);
   while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r' || tail.back() == ' ')) tail.remove_suffix(1);
   return tail.ends_with("%%EOF");
@@ -105,8 +105,10 @@ void StagePdf(const WriterParts& w, const Period& p, const fs::path& staging, co
 // The CSV of every printed page, as the grid page's export writes it, in <stem>/.
 int StageCsvs(const WriterParts& w, const Period& p, const fs::path& folder) {
   fs::create_directory(folder);
+  const auto pages = PrintedPages(w.state, w.host);
+  FailOnMessages(w, p, "the pages to print");
   int written = 0;
-  for (const int page : PrintedPages(w.state, w.host)) {
+  for (const int page : pages) {
     w.state.gCurrentPage = static_cast<std::int16_t>(page);
     DocGrid grid(w.state, w.host);
     grid.Timer1_Timer();
@@ -114,7 +116,6 @@ int StageCsvs(const WriterParts& w, const Period& p, const fs::path& folder) {
     WriteFileDurably(folder / grid.DefaultCsvName(), platform::Utf8ToCp932(grid.CsvText()));
     ++written;
   }
-  FailOnMessages(w, p, "the pages to print");
   SyncPath(folder);
   return written;
 }
@@ -139,35 +140,43 @@ std::vector<ManifestEntry> EntriesOf(const WriterParts& w, const Period& p, int 
   return entries;
 }
 
+void TakeBack(const std::vector<fs::path>& placed) {
+  for (const auto& p : placed) {
+    std::error_code ec;
+    fs::remove_all(p, ec);
+  }
+}
+
 // Moves every staged entry into the period's folder (folders before files, so the PDF
-// appears last) and flushes the folder. Returns what was placed.
+// appears last) and flushes the folder. Returns what was placed; on a failure takes it
+// back.
 std::vector<fs::path> Publish(const fs::path& staging, const fs::path& folder, const Manifest& manifest) {
   std::vector<fs::path> staged;
   for (const auto& e : fs::directory_iterator(staging)) staged.push_back(e.path());
   std::sort(staged.begin(), staged.end(), [](const fs::path& a, const fs::path& b) {
     return std::make_pair(!fs::is_directory(a), a) < std::make_pair(!fs::is_directory(b), b);
   });
-  std::vector<fs::path> placed;
   for (const auto& from : staged) {
-    const fs::path to = folder / from.filename();
     const std::string name = from.filename().string();
     for (const auto& e : manifest.Entries())
       if (!e.NoData() && (e.file == name || e.file.starts_with(name + "/")))
-        throw ArchiveError("refusing to replace the archived " + to.string());
-    // Left by a run that was stopped before its manifest was written: not archived yet.
-    if (fs::is_directory(from) && fs::exists(to)) RemoveTree(to);
-    Rename(from, to);
-    placed.push_back(to);
+        throw ArchiveError("refusing to replace the archived " + (folder / name).string());
   }
-  SyncPath(folder);
+  std::vector<fs::path> placed;
+  try {
+    for (const auto& from : staged) {
+      const fs::path to = folder / from.filename();
+      // Left by a run that was stopped before its manifest was written: not archived yet.
+      if (fs::is_directory(from) && fs::exists(to)) RemoveTree(to);
+      Rename(from, to);
+      placed.push_back(to);
+    }
+    SyncPath(folder);
+  } catch (...) {
+    TakeBack(placed);
+    throw;
+  }
   return placed;
-}
-
-void TakeBack(const std::vector<fs::path>& placed) {
-  for (const auto& p : placed) {
-    std::error_code ec;
-    fs::remove_all(p, ec);
-  }
 }
 
 PeriodOutcome WriteVersion(const WriterParts& w, const Period& p, int version, const std::string& data,
