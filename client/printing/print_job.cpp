@@ -8,6 +8,7 @@
 #include "client/core/query_texts.h"
 #include "client/core/vb_error.h"
 #include "client/printing/fmdraw_api.h"
+#include "client/printing/job_gate.h"
 #include "client/printing/paper_size.h"
 #include "client/printing/print_environment.h"
 #include "platform/share_path.h"
@@ -153,6 +154,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
 void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
   if (host.MsgBox(msg::kPrintThisPage, MsgBoxButtons::kYesNo, msg::kCaptionConfirm) != MsgBoxResult::kYes)
     return;
+  const auto job = PrintJobs().Enter();
+  if (!job) return;  // the server is stopping
   // From here a failing statement is passed over and the next one runs.
   host.SetStatusText(msg::kStatusPrinting);
   ResumeNext([&] { s.gSavedDevice = ReadDefaultDevice(); });

@@ -12,6 +12,7 @@
 
 #include "client/core/messages.h"
 #include "client/printing/print_test_share.h"
+#include "client/printing/job_gate.h"
 #include "client/printing/range_print.h"
 #include "platform/profile.h"
 
@@ -249,6 +250,24 @@ TEST_F(PrintJob, ThreeDaysAreThreeJobsInDateOrderAndAFailedJobDoesNotStopTheRang
   RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});
   EXPECT_EQ(host.messages.size(), 3u);  // each job shows the missing form once
   EXPECT_EQ(again.Lines("FmInit").size(), 3u);
+}
+
+TEST_F(PrintJob, AStoppingServerLetsTheRunningJobEndAndStartsNoOther) {
+  share.AddPage(1, 1, "");
+  share.AddPage(1, 2, "");
+  s.gMaxPage = 2;
+  // The server starts stopping while the first period prints its first page.
+  host.onDoEvents = [] { PrintJobs().Close(); };
+  RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});
+  PrintJobs().Open();
+  host.onDoEvents = nullptr;
+  // The first document is whole (both pages, closed); no later period began.
+  EXPECT_EQ(fake.Lines("FmInit").size(), 1u);
+  EXPECT_EQ(fake.Lines("FmPrintOut").size(), 2u);
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 1u);
+  EXPECT_EQ(PrintJobs().Running(), 0);
+  EXPECT_EQ(host.statusText, "");
+  EXPECT_FALSE(s.gDataCn);
 }
 
 TEST_F(PrintJob, MonthlyRangeAcrossTheYearEndHasTheDaysOfEachMonth) {

@@ -5,6 +5,7 @@
 
 #include "client/core/formatting.h"
 #include "client/core/messages.h"
+#include "client/printing/job_gate.h"
 #include "client/printing/print_job.h"
 
 namespace tb::print {
@@ -91,6 +92,9 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
       ++i;
     }
     s.gDateKey = FormatDate(d, s.gReportKind == 1 ? "yyyy/m/d" : s.gReportKind == 2 ? "yyyy/m" : "yyyy");
+    // A stopping server lets the job it finds running end and starts no other.
+    const auto job = PrintJobs().Enter();
+    if (!job) break;
     ResumeNext([&] { PrintReportPeriod(s, host, d); });
     s.gReportDate = NextPeriod(s.gReportKind, d);
   } while (s.gReportDate <= s.gEndDate);

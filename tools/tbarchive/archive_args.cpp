@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+#include "client/core/installation_config.h"
+
 namespace tbarchive {
 namespace {
 
@@ -98,31 +100,52 @@ std::string Apply(tb::archive::RunOptions& o, const std::string& flag, const std
   return {};
 }
 
+// The configuration file: the installation's shared settings (the printer settings are
+// the web host's: the archive prints on its own printer), then the [tbarchive] section,
+// whose keys are this program's flags without "--".
+std::string ApplyConfig(tb::archive::RunOptions& o, const std::filesystem::path& file) {
+  std::string error;
+  const auto config = tb::LoadInstallationConfig(file, "tbarchive", &error);
+  if (!config) return error;
+  o.env.shareRoot = config->shared.shareRoot;
+  o.env.clientDir = config->shared.clientDir;
+  o.env.jetCacheDir = config->shared.cacheDir;
+  o.env.formLibrary = config->shared.formLibrary;
+  o.archiveRoot = config->shared.archiveDir;
+  for (const auto& e : config->own) {
+    std::string why = e.key == "config" ? "config cannot be set in the file" : Apply(o, "--" + e.key, e.value);
+    if (!why.empty()) return file.string() + ":" + std::to_string(e.line) + ": " + why;
+  }
+  return {};
+}
+
 }  // namespace
 
 std::variant<tb::archive::RunOptions, HelpWanted, ArgError> ParseArchiveArgs(const std::vector<std::string>& args,
                                                                              const ArgDefaults& defaults) {
   tb::archive::RunOptions o;
   o.plan.now = defaults.now;
-  for (std::size_t i = 0; i < args.size(); ++i) {
+  // First --help, the shape of the line and the configuration file, wherever they stand.
+  std::filesystem::path config;
+  for (std::size_t i = 0; i < args.size(); i += 2) {
     if (args[i] == "--help" || args[i] == "-h") return HelpWanted{};
-    if (i + 1 >= args.size() || args[i + 1].empty()) {
-      if (!args[i].starts_with("--")) return ArgError{"unexpected argument: " + args[i]};
-      return ArgError{args[i] + " needs a value"};
-    }
-    if (auto why = Apply(o, args[i], args[i + 1]); !why.empty()) return ArgError{why};
-    ++i;
+    if (!args[i].starts_with("--")) return ArgError{"unexpected argument: " + args[i]};
+    if (i + 1 >= args.size() || args[i + 1].empty()) return ArgError{args[i] + " needs a value"};
+    if (args[i] == "--config") config = args[i + 1];
   }
+  if (!config.empty())
+    if (auto why = ApplyConfig(o, config); !why.empty()) return ArgError{why};
+  for (std::size_t i = 0; i < args.size(); i += 2)
+    if (args[i] != "--config")
+      if (auto why = Apply(o, args[i], args[i + 1]); !why.empty()) return ArgError{why};
   if (o.env.shareRoot.empty()) return ArgError{"--share-root is required"};
   if (o.env.clientDir.empty()) return ArgError{"--client-dir is required"};
   if (o.archiveRoot.empty()) return ArgError{"--archive is required"};
-  std::error_code ec;
-  if (!std::filesystem::is_directory(o.env.shareRoot, ec))
-    return ArgError{"share root is not a folder: " + o.env.shareRoot.string()};
-  if (!std::filesystem::is_directory(o.env.clientDir, ec))
-    return ArgError{"client folder is not a folder: " + o.env.clientDir.string()};
+  if (auto why = tb::UnreadableFolder(o.env.shareRoot, "share root")) return ArgError{*why};
+  if (auto why = tb::UnreadableFolder(o.env.clientDir, "client folder")) return ArgError{*why};
   if (o.env.formLibrary.empty()) o.env.formLibrary = defaults.formLibrary;
   if (o.env.jetCacheDir.empty()) o.env.jetCacheDir = defaults.cacheDir;
+  std::error_code ec;
   o.env.shareRoot = std::filesystem::absolute(o.env.shareRoot, ec);
   o.env.clientDir = std::filesystem::absolute(o.env.clientDir, ec);
   o.archiveRoot = std::filesystem::absolute(o.archiveRoot, ec);
@@ -131,6 +154,7 @@ std::variant<tb::archive::RunOptions, HelpWanted, ArgError> ParseArchiveArgs(con
 
 std::string ArchiveUsage() {
   return "Usage: tbarchive --share-root DIR --client-dir DIR --archive DIR [options]\n"
+         "       tbarchive --config FILE [options]\n"
          "Archives every closed report period as PDF and CSV files, one pass, then exits.\n\n"
          "  --share-root DIR      folder that stands for the share \\\\HOST\\vurodor (required)\n"
          "  --client-dir DIR      client folder holding TBWeb.ini (required)\n"
@@ -144,7 +168,9 @@ std::string ArchiveUsage() {
          "  --yearly-grace D\n"
          "  --cache-dir DIR       folder for caches of imported Jet files\n"
          "                        (default $XDG_CACHE_HOME/tbarchive or ~/.cache/tbarchive)\n"
-         "  --form-library PATH   form-printing library (default ../lib/libfmdraw32.so beside the program)\n"
+         "  --form-library PATH   form-printing library (default: the installed one)\n"
+         "  --config FILE         read the settings from FILE (for example /etc/tbclient/tbclient.conf:\n"
+         "                        the shared settings and the [tbarchive] section); flags given here win\n"
          "  --help                this text\n\n"
          "Exit status: 0 everything due is archived, 1 a failure (the message says what),\n"
          "2 bad arguments, 3 stopped at --max with more periods due.\n";

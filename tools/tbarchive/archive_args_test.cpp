@@ -92,7 +92,26 @@ TEST_F(ArchiveArgs, BadArgumentsAreRefusedWithTheReason) {
   EXPECT_EQ(with({"stray"}), "unexpected argument: stray");
   auto args = Required();
   args[1] = (dir.path() / "nowhere").string();
-  EXPECT_EQ(Refusal(args), "share root is not a folder: " + args[1]);
+  EXPECT_EQ(Refusal(args), "share root does not exist: " + args[1]);
+}
+
+TEST_F(ArchiveArgs, TheConfigurationFileGivesTheSettingsAndTheCommandLineWins) {
+  const auto conf = dir.path() / "tbclient.conf";
+  tb::testing::WriteBytes(conf, "share-root = " + (dir.path() / "share").string() + "\nclient-dir = " +
+                                    (dir.path() / "client").string() + "\ncache-dir = /var/cache/tb\n"
+                                    "printer-dir = /var/lib/tb/printers\narchive = /var/lib/tb/archive\n"
+                                    "[tbclient]\nlisten = 127.0.0.1:8080\n"
+                                    "[tbarchive]\nmax = 50\nkinds = daily\ndaily-grace = 2h\n");
+  const auto o = std::get<tb::archive::RunOptions>(ParseArchiveArgs({"--max", "7", "--config", conf.string()}, defaults));
+  EXPECT_EQ(o.env.shareRoot, dir.path() / "share");
+  EXPECT_EQ(o.env.jetCacheDir, "/var/cache/tb");
+  EXPECT_EQ(o.archiveRoot, "/var/lib/tb/archive");
+  EXPECT_EQ(o.plan.kinds, std::vector<Kind>{Kind::kDaily});
+  EXPECT_EQ(o.plan.grace[0], hours{2});
+  EXPECT_EQ(o.maxPeriods, 7);
+  tb::testing::WriteBytes(conf, "archive = /a\n[tbarchive]\n\nmax = lots\n");
+  EXPECT_EQ(Refusal({"--config", conf.string()}),
+            conf.string() + ":4: --max wants a number of periods (0 to 1000000), got lots");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "tb_version.h"
 #include "tools/tbarchive/archive_args.h"
 
 namespace {
@@ -26,6 +27,14 @@ std::filesystem::path DefaultCacheDir() {
   return std::filesystem::temp_directory_path() / "tbarchive-cache";
 }
 
+// The library of the build tree beside the program, else the installed one.
+std::filesystem::path DefaultFormLibrary(const std::filesystem::path& exeDir) {
+  const auto buildTree = exeDir / ".." / "lib" / "libfmdraw32.so";
+  std::error_code ec;
+  if (std::filesystem::exists(buildTree, ec)) return buildTree;
+  return exeDir / ".." / tb::kInstallLibDir / "libfmdraw32.so";
+}
+
 tb::LocalTime LocalNow() {
   const std::time_t t = std::time(nullptr);
   std::tm local{};
@@ -40,8 +49,7 @@ int main(int argc, char** argv) {
   // run reports it like a full disk and leaves nothing half-written.
   signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_IGN);
-  const tbarchive::ArgDefaults defaults{LocalNow(), ExeDir(argv[0]) / ".." / "lib" / "libfmdraw32.so",
-                                        DefaultCacheDir()};
+  const tbarchive::ArgDefaults defaults{LocalNow(), DefaultFormLibrary(ExeDir(argv[0])), DefaultCacheDir()};
   const auto parsed = tbarchive::ParseArchiveArgs({argv + 1, argv + argc}, defaults);
   if (std::holds_alternative<tbarchive::HelpWanted>(parsed)) {
     std::cout << tbarchive::ArchiveUsage();
