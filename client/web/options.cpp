@@ -70,10 +70,10 @@ std::string Usage() {
          "  --printer-dir DIR    printer settings folder (printers.ini, win.ini)\n"
          "                       (default $FMDRAW_WINDIR, else ~/.fmdraw)\n"
          "  --form-library PATH  form-printing library to load on the first print\n"
+         "  --archive DIR        report archive folder (tbarchive) to show under /archive/\n"
          "  --config FILE        read the settings above from FILE (for example\n"
          "                       /etc/tbclient/tbclient.conf); flags given here win\n"
          "  --version            the program's version\n"
-         "  --archive DIR        report archive folder (tbarchive) to show under /archive/\n"
          "  --help               this text\n";
 }
 
