@@ -159,6 +159,18 @@ TEST_F(ArchiveRunTest, AMissingFormFailsTheRunLeavesNothingAndTheNextRunRecovers
   EXPECT_TRUE(ArchivedFiles(share.Archive()).empty()) << Joined(Problems());
 
   fs::rename(form.string() + ".away", form);
+  // B4 has forms, but only the page print knows that size: the range print and the
+  // archive have none.
+  const auto ini = share.Share() / "Vurodor.ini";
+  const std::string settings = ::tb::testing::ReadBytes(ini);
+  std::string b4 = settings;
+  b4.replace(b4.find("Size=A3"), 7, "Size=B4");
+  ::tb::testing::WriteBytes(ini, b4);
+  EXPECT_EQ(Run(o), kExitFailed);
+  EXPECT_THAT(err.str(), HasSubstr("the range print has no form for the paper size \"B4\""));
+  EXPECT_TRUE(ArchivedFiles(share.Archive()).empty()) << Joined(Problems());
+
+  ::tb::testing::WriteBytes(ini, settings);
   ASSERT_EQ(Run(o), kExitDone) << err.str();
   EXPECT_THAT(out.str(), HasSubstr("2 periods due"));
   EXPECT_TRUE(Problems().empty()) << Joined(Problems());

@@ -45,8 +45,8 @@ std::string WhyNoDocument(const fs::path& folder) {
 
 // The local form file the job opens, for the message of a missing form.
 std::string FormFileOf(const ClientState& s) {
-  const auto paper = print::FindPaperSize(s.gPaperSize);
-  if (!paper) return "no form for the paper size \"" + s.gPaperSize + "\"";
+  const auto paper = print::FindPaperSize(s.gPaperSize, print::PrintJobKind::kRange);
+  if (!paper) return "the range print has no form for the paper size \"" + s.gPaperSize + "\"; it prints A3 and A4";
   const std::string share = s.gServerFolder + "\\TB_Format\\" + print::FormFileName(s.gReportKind, paper->formSuffix);
   const auto local = platform::ResolveSharePath(share, s.env.shareRoot);
   return "form file " + (local ? local->string() : share);
