@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "client/web/archive_page.h"
 #include "client/web/assets.h"
 #include "client/web/event_check.h"
 #include "client/web/session_id.h"
@@ -173,6 +174,7 @@ void WebServer::Impl::Routes() {
     ServeDownload(q, r);
   });
   http.Get("/healthz", [this](const httplib::Request&, httplib::Response& r) { ServeHealth(r); });
+  AddArchiveRoutes(http, options.archiveRoot);
   http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
   });

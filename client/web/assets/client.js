@@ -591,8 +591,26 @@
     }
   }
 
+  // ------------------------------------------------------------------ archive link
+
+  // The selection page offers the report archive at the right of the status bar, outside
+  // the page's own controls, when the server has one (/archive/ answers).
+  function offerArchive() {
+    if (document.body.dataset.name !== 'docMain') return;
+    fetch('/archive/', { method: 'HEAD', credentials: 'same-origin' }).then((r) => {
+      if (!r.ok) return;
+      const a = document.createElement('a');
+      a.id = 'ArchiveLink';
+      a.className = 'archive-link';
+      a.href = '/archive/';
+      a.textContent = '帳票アーカイブ';
+      document.body.appendChild(a);
+    }).catch(() => {});
+  }
+
   window.addEventListener('resize', rescale);
   // A page restored from the back/forward cache is loaded anew: its model is gone.
   window.addEventListener('pageshow', (ev) => { if (ev.persisted) location.reload(); });
   connect();
+  offerArchive();
 })();
