@@ -15,10 +15,12 @@ PACKAGES=(
   libtiff-dev libcups2-dev cups cups-client printer-driver-cups-pdf
   # web host
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev
+  # workbook export
+  libxlsxwriter-dev
   # settings program
   qt6-base-dev qt6-translations-l10n
   # independent checkers and browser tests
-  zbar-tools poppler-utils chromium chromium-driver xvfb
+  zbar-tools poppler-utils python3-openpyxl chromium chromium-driver xvfb
   # the Debian package and its tests: dpkg-shlibdeps, unit checks, the example proxy
   dpkg-dev systemd nginx openssl curl
 )

@@ -27,6 +27,11 @@ class DocGrid;
 using GridPrintHook = std::function<void(ClientState&, Host&, DocGrid&)>;
 void SetGridPrintHook(GridPrintHook hook);
 
+// What cmdExcel does (the workbook export): set once by the export part at start-up;
+// while unset the button does nothing.
+using GridWorkbookHook = std::function<void(ClientState&, Host&, DocGrid&)>;
+void SetGridWorkbookHook(GridWorkbookHook hook);
+
 class DocGrid : public Document {
  public:
   // Layout of the page, in twips.
@@ -68,6 +73,7 @@ class DocGrid : public Document {
   void cmdEnd_Click();
   void cmdOut_Click();
   void cmdPrint_Click();
+  void cmdExcel_Click();
   // A click on a grid cell: it becomes the current cell (headings cannot be selected).
   bool grdGrid_SelectCell(int row, int col);
 

@@ -103,9 +103,11 @@ bool Session::AnswerMsgBox(std::uint64_t id, MsgBoxResult r) {
   return true;
 }
 
-bool Session::AnswerSave(std::uint64_t id, const std::optional<std::string>& name) {
+bool Session::AnswerSave(std::uint64_t id, const std::optional<std::string>& name, int choice) {
   std::lock_guard lk(mu_);
   if (saveOpen_ != id || saveAnswer_) return false;
+  if (choice < 0 || choice >= std::max(saveChoices_, 1)) return false;
+  saveChoice_ = choice;
   if (!name) {
     saveAnswer_.emplace(std::nullopt);
   } else {
@@ -442,25 +444,36 @@ void Session::ShowModal(Document& dialog) {
 }
 
 std::optional<std::string> Session::ShowSaveDialog(const SaveDialogRequest& request) {
+  auto answer = ShowSaveDialogWithChoice(request);
+  if (!answer) return std::nullopt;
+  return std::move(answer->path);
+}
+
+std::optional<SaveDialogAnswer> Session::ShowSaveDialogWithChoice(const SaveDialogRequest& request) {
   const auto id = ++nextDialogId_;
   saveJson_ = {{"id", id},
                {"title", request.title},
                {"fileName", request.fileName},
                {"filter", request.filter},
-               {"ext", request.defaultExt}};
+               {"ext", request.defaultExt},
+               {"choices", request.choices}};
   {
     std::lock_guard lk(mu_);
     saveOpen_ = id;
     saveExt_ = request.defaultExt;
+    saveChoices_ = static_cast<int>(request.choices.size());
     saveAnswer_.reset();
+    saveChoice_ = 0;
   }
   Publish();
   ReleaseReplies();
   Pump(Nest::kBlocked, [&] { return saveAnswer_.has_value(); });
   std::optional<std::string> name;
+  int choice = 0;
   {
     std::lock_guard lk(mu_);
     if (saveAnswer_) name = *saveAnswer_;
+    choice = saveChoice_;
     saveOpen_.reset();
     saveAnswer_.reset();
   }
@@ -469,7 +482,7 @@ std::optional<std::string> Session::ShowSaveDialog(const SaveDialogRequest& requ
   if (!name || config_.downloadDir.empty()) return std::nullopt;
   auto path = config_.downloadDir / *name;
   savedFiles_.push_back(path);
-  return path.string();
+  return SaveDialogAnswer{path.string(), choice};
 }
 
 void Session::SetStatusText(std::string_view text) {

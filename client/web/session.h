@@ -80,9 +80,10 @@ class Session final : public Host {
   EventOutcome PostEvent(int page, std::string doc, UiEvent e);
   // Answers the open message box `id`; false when no such box is open.
   bool AnswerMsgBox(std::uint64_t id, MsgBoxResult r);
-  // Answers the open save dialog `id` with a file name (validated by SafeFileName) or a
-  // cancel (nullopt); false when no such dialog is open or the name is not acceptable.
-  bool AnswerSave(std::uint64_t id, const std::optional<std::string>& name);
+  // Answers the open save dialog `id` with a file name (validated by SafeFileName) and the
+  // option chosen (an index into its choices; 0 when it has none) or a cancel (nullopt);
+  // false when no such dialog is open, the name is not acceptable or no such option exists.
+  bool AnswerSave(std::uint64_t id, const std::optional<std::string>& name, int choice = 0);
   // The published state once its version differs from `seen`, or after `timeout`.
   Snapshot WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout);
   [[nodiscard]] Snapshot Current();
@@ -107,6 +108,7 @@ class Session final : public Host {
                       MsgBoxIcon icon) override;
   void ShowModal(Document& dialog) override;
   std::optional<std::string> ShowSaveDialog(const SaveDialogRequest& request) override;
+  std::optional<SaveDialogAnswer> ShowSaveDialogWithChoice(const SaveDialogRequest& request) override;
   void SetStatusText(std::string_view text) override;
   void SetMousePointer(MousePointer pointer) override;
   std::string LocationUrl() override;
@@ -163,7 +165,9 @@ class Session final : public Host {
   MsgBoxButtons msgBoxButtons_ = MsgBoxButtons::kOk;
   std::optional<MsgBoxResult> msgBoxAnswer_;
   std::string saveExt_;
+  int saveChoices_ = 0;
   std::optional<std::optional<std::string>> saveAnswer_;
+  int saveChoice_ = 0;
   std::map<int, std::filesystem::path> downloads_;
   std::chrono::steady_clock::time_point lastActive_;
 

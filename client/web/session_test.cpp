@@ -142,6 +142,8 @@ TEST_F(SessionTest, SaveDialogWritesIntoTheSessionFolderAndOffersADownload) {
   auto j = WaitFor([](const json& s) { return !s["save"].is_null(); });
   const auto id = j["save"]["id"].get<std::uint64_t>();
   EXPECT_EQ(j["save"]["fileName"], "03040103.csv");
+  EXPECT_EQ(j["save"]["choices"], json::array());
+  EXPECT_FALSE(session_->AnswerSave(id, std::string("report"), 1)) << "a dialog without options";
   for (const char* bad : {"../escape.csv", "/etc/passwd", "", "..", "a\\b.csv", ".hidden"})
     EXPECT_FALSE(session_->AnswerSave(id, std::string(bad))) << bad;
   EXPECT_TRUE(session_->AnswerSave(id, std::string("report")));

@@ -526,7 +526,22 @@
     const error = document.createElement('div');
     error.className = 'error';
     error.id = 'SaveError';
-    body.append(label, input, typeLabel, type, error);
+    body.append(label, input, typeLabel, type);
+    // Option buttons under the file name (what to write), the first one preselected.
+    const choices = s.choices || [];
+    const options = choices.map((text, i) => {
+      const option = document.createElement('label');
+      option.className = 'choice';
+      const radio = document.createElement('input');
+      radio.type = 'radio';
+      radio.name = 'SaveChoice';
+      radio.id = 'SaveChoice_' + i;
+      radio.checked = i === 0;
+      option.append(radio, document.createTextNode(text));
+      body.append(option);
+      return radio;
+    });
+    body.append(error);
     const buttons = document.createElement('div');
     buttons.className = 'buttons';
     const ok = document.createElement('button');
@@ -538,7 +553,8 @@
     no.id = 'SaveCancel';
     no.textContent = 'キャンセル';
     const save = async () => {
-      const r = await answer({ kind: 'save', id: s.id, name: input.value });
+      const chosen = Math.max(0, options.findIndex((o) => o.checked));
+      const r = await answer({ kind: 'save', id: s.id, name: input.value, choice: chosen });
       if (!r || !r.ok) error.textContent = 'ファイル名が正しくありません。';
     };
     ok.addEventListener('click', save);
@@ -575,8 +591,26 @@
     }
   }
 
+  // ------------------------------------------------------------------ archive link
+
+  // The selection page offers the report archive at the right of the status bar, outside
+  // the page's own controls, when the server has one (/archive/ answers).
+  function offerArchive() {
+    if (document.body.dataset.name !== 'docMain') return;
+    fetch('/archive/', { method: 'HEAD', credentials: 'same-origin' }).then((r) => {
+      if (!r.ok) return;
+      const a = document.createElement('a');
+      a.id = 'ArchiveLink';
+      a.className = 'archive-link';
+      a.href = '/archive/';
+      a.textContent = '帳票アーカイブ';
+      document.body.appendChild(a);
+    }).catch(() => {});
+  }
+
   window.addEventListener('resize', rescale);
   // A page restored from the back/forward cache is loaded anew: its model is gone.
   window.addEventListener('pageshow', (ev) => { if (ev.persisted) location.reload(); });
   connect();
+  offerArchive();
 })();
