@@ -108,10 +108,9 @@ TEST_F(TraceSession, TextIsPlacedWithTheSizesOfTheSelectedFont) {
   ASSERT_EQ(FmPrintOut(S()), 0);
   ASSERT_EQ(FmPrintText(0, 0, 1000, 1, 1, "AB", S()), 0);
   const Lines lines = Close();
-  EXPECT_EQ(Only(lines, "TextOut"),
-            (Lines{"TextOut 0 0 \"A\"", "TextOut 15 0 \"B\"", "TextOut 30 0 \"C\"",
-                   "TextOut 0 118 \"A\"", "TextOut 0 148 \"B\"",
-                   "TextOut 0 0 \"A\"", "TextOut 30 0 \"B\""}));
+  EXPECT_EQ(Only(lines, "TextRun"),
+            (Lines{"TextRun 3 0,0 \"A\" 15,0 \"B\" 30,0 \"C\"", "TextRun 2 0,118 \"A\" 0,148 \"B\"",
+                   "TextRun 2 0,0 \"A\" 30,0 \"B\""}));
   EXPECT_EQ(Only(lines, "SelectFont height=60").size(), 1u) << "the second page's font";
 }
 

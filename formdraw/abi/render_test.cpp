@@ -21,6 +21,31 @@ Rec DataField(const std::string& name, const std::string& format, int lineOrder 
       .B(29, 1).B(33, lineOrder).B(34, 128).B(35, 128).S(36, format).S(68, name);
 }
 
+// The pieces of a TextRun line: each piece's x and its quoted text (no escapes in these
+// tests).
+struct Piece {
+  int x;
+  std::string text;
+};
+std::vector<Piece> PiecesOf(const std::string& run) {
+  std::vector<Piece> pieces;
+  for (std::size_t open = run.find('"'); open != std::string::npos;) {
+    const std::size_t close = run.find('"', open + 1);
+    const std::size_t point = run.rfind(' ', open - 2) + 1;  // "X,Y" before the quote
+    pieces.push_back({std::stoi(run.substr(point)), run.substr(open + 1, close - open - 1)});
+    open = run.find('"', close + 1);
+  }
+  return pieces;
+}
+
+// The characters of TextRun lines in order.
+std::string Joined(const Lines& runs) {
+  std::string s;
+  for (const auto& l : runs)
+    for (const Piece& p : PiecesOf(l)) s += p.text;
+  return s;
+}
+
 struct LineRow {
   int dpi, color;
   Lines expected;
@@ -226,10 +251,10 @@ TEST_F(TraceSession, StaticTextContinuesOverSeveralRecords) {
   form.Add(3, piece("ZZ", 0).B(16, 0), false);  // unused: the chain ends before it
   Open(form);
   ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
-  const Lines texts = Only(Close(), "TextOut");
+  const Lines texts = Only(Close(), "TextRun");
   EXPECT_EQ(Joined(texts), "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345abcdefXY");
   ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts.back(), "TextOut 20 300 \"Y\"") << "the second text starts on its own record's place";
+  EXPECT_EQ(texts.back(), "TextRun 2 0,300 \"X\" 20,300 \"Y\"") << "the second text starts on its own record's place";
 }
 
 // Flowed fields at 300 dpi, 10 points: characters 20 dots wide (the measured cells of the
@@ -246,14 +271,14 @@ TEST_F(TraceSession, FlowedFieldLinesByTextAndPosition) {
   Open(form);
   ASSERT_EQ(FmPrintDataField("DOWN", "AB\r\nCDEFGH", S()), 0);
   ASSERT_EQ(FmPrintDataField("UP", "AB\r\nCD", S()), 0);
-  const Lines texts = Only(Close(), "TextOut");
-  EXPECT_EQ(texts, (Lines{"TextOut 300 150 \" \"",  // the blank that starts the page and the font
-                          "TextOut 300 150 \"A\"", "TextOut 324 150 \"B\"",
-                          "TextOut 300 200 \"C\"", "TextOut 324 200 \"D\"", "TextOut 348 200 \"E\"",
-                          "TextOut 300 250 \"F\"", "TextOut 324 250 \"G\"", "TextOut 348 250 \"H\"",
-                          "TextOut 300 600 \" \"",
-                          "TextOut 300 700 \"A\"", "TextOut 324 700 \"B\"",
-                          "TextOut 300 650 \"C\"", "TextOut 324 650 \"D\""}));
+  const Lines texts = Only(Close(), "TextRun");
+  EXPECT_EQ(texts, (Lines{"TextRun 1 300,150 \" \"",  // the blank that starts the page and the font
+                          "TextRun 2 300,150 \"A\" 324,150 \"B\"",
+                          "TextRun 3 300,200 \"C\" 324,200 \"D\" 348,200 \"E\"",
+                          "TextRun 3 300,250 \"F\" 324,250 \"G\" 348,250 \"H\"",
+                          "TextRun 1 300,600 \" \"",
+                          "TextRun 2 300,700 \"A\" 324,700 \"B\"",
+                          "TextRun 2 300,650 \"C\" 324,650 \"D\""}));
 }
 
 TEST_F(TraceSession, NumericFieldsFormatAndFail) {
@@ -278,11 +303,13 @@ TEST_F(TraceSession, FieldTextKeepsTheSpacingOfItsFont) {
   ASSERT_EQ(FmSetLong(7, 200, S()), 0);
   ASSERT_EQ(FmPrintDataField("A", "abc", S()), 0);
   const Lines lines = Close();
-  const Lines texts = Only(lines, "TextOut");
-  ASSERT_EQ(texts.size(), 6u);
-  auto x = [&](std::size_t i) { return std::stoi(texts[i].substr(8)); };
-  EXPECT_EQ(x(1) - x(0), x(4) - x(3));
-  EXPECT_EQ(x(2) - x(1), x(5) - x(4));
+  const Lines texts = Only(lines, "TextRun");
+  ASSERT_EQ(texts.size(), 2u);
+  const std::vector<Piece> at100 = PiecesOf(texts[0]), at200 = PiecesOf(texts[1]);
+  ASSERT_EQ(at100.size(), 3u);
+  ASSERT_EQ(at200.size(), 3u);
+  EXPECT_EQ(at100[1].x - at100[0].x, at200[1].x - at200[0].x);
+  EXPECT_EQ(at100[2].x - at100[1].x, at200[2].x - at200[1].x);
   EXPECT_EQ(Only(lines, "SelectFont").size(), 2u) << "the page's default and the field's";
 }
 
