@@ -3,7 +3,8 @@
 // library's calls are recorded once on a trace printer and replayed on a Cairo PDF
 // surface, with one glyph call per text (the baseline) and with one text call per
 // character (the earlier way). Also the page on a PNG printer, the library's PNG writer
-// against Cairo's, and the load time of a form file of about 1 MB. TB_KEEP_PRINTS=DIR keeps the trace, a PDF and a PNG there.
+// against Cairo's, and the load time of a form file of about 1 MB. TB_KEEP_PRINTS=DIR keeps the trace,
+// the PDFs and a PNG there.
 #include <benchmark/benchmark.h>
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -236,10 +237,15 @@ const bench::CairoReplay& PageReplay() {
 
 cairo_status_t Discard(void*, const unsigned char*, unsigned int) { return CAIRO_STATUS_SUCCESS; }
 
-// Pages drawn on one PDF surface of the A3 page size at 300 dpi, as the library's are.
-void ReplayPages(benchmark::State& state, bench::TextMode mode) {
+// Pages drawn on one PDF surface of the A3 page size at 300 dpi, as the library's are;
+// with TB_KEEP_PRINTS=DIR the document is written there as `keptName`.
+void ReplayPages(benchmark::State& state, bench::TextMode mode, const std::string& keptName) {
   const bench::CairoReplay& replay = PageReplay();
-  cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(Discard, nullptr, 297 / 25.4 * 72, 420 / 25.4 * 72);
+  constexpr double kWidth = 297 / 25.4 * 72, kHeight = 420 / 25.4 * 72;
+  const char* keep = std::getenv("TB_KEEP_PRINTS");
+  cairo_surface_t* surface =
+      keep != nullptr ? cairo_pdf_surface_create((fs::path(keep) / keptName).c_str(), kWidth, kHeight)
+                      : cairo_pdf_surface_create_for_stream(Discard, nullptr, kWidth, kHeight);
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, 72.0 / kDpi, 72.0 / kDpi);
   for (auto _ : state) {
@@ -255,11 +261,12 @@ void ReplayPages(benchmark::State& state, bench::TextMode mode) {
 }
 
 // Baseline: one glyph call per text, glyphs and positions worked out in advance.
-void BM_FormPage_cairo_glyph_runs(benchmark::State& state) { ReplayPages(state, bench::TextMode::kGlyphRuns); }
+void BM_FormPage_cairo_glyph_runs(benchmark::State& state) { ReplayPages(state, bench::TextMode::kGlyphRuns, "form_render_bench_cairo_glyph_runs.pdf");
+}
 
 // The earlier way: one text call per character.
 void BM_FormPage_cairo_per_character(benchmark::State& state) {
-  ReplayPages(state, bench::TextMode::kPerCharacter);
+  ReplayPages(state, bench::TextMode::kPerCharacter, "form_render_bench_cairo_per_character.pdf");
 }
 
 // The same page on a PNG printer (argument: dpi), drawing and writing the picture: at 300
