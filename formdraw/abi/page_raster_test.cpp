@@ -2,7 +2,8 @@
 // alignment, squeezed, vertical, rotated, bold and coloured; numeric and flowed data
 // fields; free text in every direction and alignment; measured faces, one call and
 // spread), printed on a PNG printer and on a PDF printer, and compared pixel by pixel
-// with reference rasters of the same page (testdata/page_raster_*.png).
+// with reference rasters of the same page (testdata/page_raster_*.png); the PDF's text
+// layer gives each text whole.
 //
 // Bound: a pixel may differ from the reference only where glyphs meet or overlap (the
 // squeezed and spread texts), where coverage from two glyphs adds up in a slightly
@@ -16,7 +17,9 @@
 // differences (red: more than the tolerance, orange: less).
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 #include "formdraw/abi/trace_session.h"
 #include "formdraw/image/test_printers.h"
@@ -245,6 +248,15 @@ TEST(PageRaster, PdfPrinterMatchesTheReference) {
   ASSERT_EQ(FmTerm(s.data()), 0);
   const auto files = printers.Outputs();
   ASSERT_EQ(files.size(), 1u);
+  // The text layer: characters placed one by one still read as whole texts, one a line,
+  // not one character a line (squeezed static text, numeric fields, free text).
+  const std::string text = tp::Run("pdftotext '" + files[0].string() + "' - 2>&1");
+  std::istringstream lines(text);
+  std::vector<std::string> read;
+  for (std::string line; std::getline(lines, line);) read.push_back(line);
+  for (const char* whole : {"詰めて書く長い見出し", "12,345.67", "文字A列1", "はみ出す長さの文字列です",
+                            "Measured face, one call"})
+    EXPECT_NE(std::find(read.begin(), read.end(), std::string(whole)), read.end()) << whole << " in\n" << text;
   const tp::tfs::path prefix = printers.Root() / "tmp" / "page";
   tp::Run("pdftoppm -r " + std::to_string(kDpi) + " -gray -png -singlefile '" + files[0].string() + "' '" +
           prefix.string() + "' 2>&1");
