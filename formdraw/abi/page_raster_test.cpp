@@ -222,9 +222,9 @@ void ExpectLikeReference(const tp::tfs::path& actual, const std::string& referen
               d.differing, pixels, d.large, kTolerance, d.largest);
 }
 
-TEST(PageRaster, PngPrinterMatchesTheReference) {
-  tp::TestPrinters printers("page_raster_png");
-  printers.Install("png", kDpi);
+// The page printed on a printer of `format` at `dpi`: the one file written.
+void PrintOnPrinter(tp::TestPrinters& printers, const std::string& format, int dpi, tp::tfs::path& printed) {
+  printers.Install(format, dpi);
   const tp::tfs::path form = printers.Root() / "forms" / "page.fed";
   std::ofstream(form, std::ios::binary) << PageForm().Bytes();
   std::array<int32_t, 4> s{};
@@ -233,24 +233,24 @@ TEST(PageRaster, PngPrinterMatchesTheReference) {
   ASSERT_EQ(FmTerm(s.data()), 0);
   const auto files = printers.Outputs();
   ASSERT_EQ(files.size(), 1u);
-  ExpectLikeReference(files[0], "page_raster_png.png");
+  printed = files[0];
+}
+
+TEST(PageRaster, PngPrinterMatchesTheReference) {
+  tp::TestPrinters printers("page_raster_png");
+  tp::tfs::path png;
+  ASSERT_NO_FATAL_FAILURE(PrintOnPrinter(printers, "png", kDpi, png));
+  ExpectLikeReference(png, "page_raster_png.png");
 }
 
 TEST(PageRaster, PdfPrinterMatchesTheReference) {
   if (!tp::HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
   tp::TestPrinters printers("page_raster_pdf");
-  printers.Install("pdf", 600);
-  const tp::tfs::path form = printers.Root() / "forms" / "page.fed";
-  std::ofstream(form, std::ios::binary) << PageForm().Bytes();
-  std::array<int32_t, 4> s{};
-  ASSERT_EQ(FmInit(0, 0, 1, 100, 0, 0, 0, 0, 0, 0, form.c_str(), "", s.data()), 0);
-  PrintPage(s.data());
-  ASSERT_EQ(FmTerm(s.data()), 0);
-  const auto files = printers.Outputs();
-  ASSERT_EQ(files.size(), 1u);
+  tp::tfs::path pdf;
+  ASSERT_NO_FATAL_FAILURE(PrintOnPrinter(printers, "pdf", 600, pdf));
   // The text layer: characters placed one by one still read as whole texts, one a line,
   // not one character a line (squeezed static text, numeric fields, free text).
-  const std::string text = tp::Run("pdftotext '" + files[0].string() + "' - 2>&1");
+  const std::string text = tp::Run("pdftotext '" + pdf.string() + "' - 2>&1");
   std::istringstream lines(text);
   std::vector<std::string> read;
   for (std::string line; std::getline(lines, line);) read.push_back(line);
@@ -258,7 +258,7 @@ TEST(PageRaster, PdfPrinterMatchesTheReference) {
                             "Measured face, one call"})
     EXPECT_NE(std::find(read.begin(), read.end(), std::string(whole)), read.end()) << whole << " in\n" << text;
   const tp::tfs::path prefix = printers.Root() / "tmp" / "page";
-  tp::Run("pdftoppm -r " + std::to_string(kDpi) + " -gray -png -singlefile '" + files[0].string() + "' '" +
+  tp::Run("pdftoppm -r " + std::to_string(kDpi) + " -gray -png -singlefile '" + pdf.string() + "' '" +
           prefix.string() + "' 2>&1");
   ExpectLikeReference(prefix.string() + ".png", "page_raster_pdf.png");
 }
