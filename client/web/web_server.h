@@ -11,6 +11,7 @@
 //   POST /answer                {"kind":"msgbox","id","button"} | {"kind":"save","id","name"}
 //   GET  /download/N            a file written through the save dialog
 //   GET  /healthz               200 "ok", or 503 with a short reason (never report data)
+//   GET  /trend, /trend.csv     the grid page's chart data (trend_route.h)
 //
 // Thread-safety: Start/Stop from one thread; requests run on the server's pool.
 #pragma once
