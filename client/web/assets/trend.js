@@ -88,10 +88,13 @@
     return axis;
   }
 
+  // The chart takes what the window leaves beside the headings, legend and buttons (a
+  // low window gets a shorter legend list, trend.css).
   function chartSize() {
+    const around = window.innerHeight < 600 ? 250 : 330;
     return {
       width: Math.max(300, Math.min(1100, window.innerWidth - 56)),
-      height: Math.max(150, Math.min(440, window.innerHeight - 330)),
+      height: Math.max(150, Math.min(440, window.innerHeight - around)),
     };
   }
 
@@ -188,6 +191,12 @@
     };
     row('trendTag_' + m.column, MAIN, false, tagTitle(m), m, true).classList.add('main');
     if (m.previous) row('trendPrevious', PREVIOUS, true, m.previous.label + ' ' + m.previous.caption, m.previous, false);
+    if (view.tags.length > 1) {
+      const hint = document.createElement('li');
+      hint.className = 'hint';
+      hint.textContent = 'このページの他のタグ（クリックでグラフに追加、' + MAX_ADDED + 'つまで）';
+      list.append(hint);
+    }
     for (const t of view.tags) {
       if (t.tag === m.tag) continue;
       const added = view.added.find((a) => a.data.tag === t.tag);
