@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "client/grid/csv_field.h"
 #include "platform/codepage.h"
 
 namespace tb::trend {
@@ -10,17 +11,8 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-void AppendField(std::string& line, std::string_view text) {
-  line += '"';
-  for (char ch : text) {
-    if (ch == '"') line += '"';
-    line += ch;
-  }
-  line += "\",";
-}
-
 void AppendLine(std::string& out, const std::vector<std::string_view>& fields) {
-  for (auto f : fields) AppendField(out, f);
+  for (auto f : fields) AppendCsvField(out, f);
   out += kCrLf;
 }
 
