@@ -38,11 +38,10 @@ void DocGrid::RecordShownTag(int c) {
 }
 
 void DocGrid::RecordShownValues(int c, int n) {
-  auto& tag = shown_[static_cast<size_t>(c)];
-  tag.hasValues = true;
-  tag.values.assign(static_cast<size_t>(n), std::nullopt);
+  auto& values = shown_[static_cast<size_t>(c)].values;
+  values.assign(static_cast<size_t>(n), std::nullopt);
   for (int i = 1; i <= n; ++i)
-    ResumeNext([&] { tag.values[static_cast<size_t>(i - 1)] = s_.gDataRs.Field("DATA_" + std::to_string(i)); });
+    ResumeNext([&] { values[size_t(i) - 1] = s_.gDataRs.Field("DATA_" + std::to_string(i)); });
 }
 
 }  // namespace tb

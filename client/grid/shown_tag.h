@@ -13,11 +13,10 @@
 namespace tb {
 
 struct ShownTag {
-  std::int64_t tagId = 0;  // 0: no tag in this column
+  std::int64_t tagId = 0;  // 0: no tag in this column (a tag id 0 cannot be charted)
   std::string pattern = "0";
   int displayType = 0;
-  bool hasValues = false;          // the data database held a row for the period
-  std::vector<db::Value> values;   // DATA_1 .. DATA_n of that row
+  std::vector<db::Value> values;  // DATA_1 .. DATA_n; empty when the period has no row
 };
 
 }  // namespace tb

@@ -44,9 +44,8 @@ void ReadCurrent(const DocGrid& page, int col, int n, TagTrend& t) {
   for (int i = 1; i <= n; ++i) {
     const int row = i + kHeadingRows - 1;
     t.labels.push_back(g.TextMatrix(row, 0));
-    const db::Value none;
-    const auto& v = static_cast<size_t>(i) <= shown.values.size() ? shown.values[size_t(i) - 1] : none;
-    t.current.values.push_back(PointOf(v));
+    const bool stored = static_cast<size_t>(i) <= shown.values.size();
+    t.current.values.push_back(stored ? PointOf(shown.values[size_t(i) - 1]) : std::nullopt);
     t.current.texts.push_back(g.TextMatrix(row, col));
     const auto fore = g.CellForeColour(row, col);
     t.marks.push_back(fore == kRed ? Mark::kMax : fore == kBlue ? Mark::kMin : Mark::kNone);
