@@ -27,9 +27,9 @@ struct JobSetup {
   std::string formPath;  // share path as the client builds it; empty for an unknown size
 };
 
-JobSetup ChoosePaper(ClientState& s, const FmDrawApi& api) {
+JobSetup ChoosePaper(ClientState& s, const FmDrawApi& api, PrintJobKind kind) {
   JobSetup job;
-  job.paper = FindPaperSize(s.gPaperSize);
+  job.paper = FindPaperSize(s.gPaperSize, kind);
   if (!job.paper) return job;  // the form path stays empty and FmInit refuses it
   s.gPaperLayout = job.paper->layout.AsArray();
   job.formPath = s.gServerFolder + "\\TB_Format\\" + FormFileName(s.gReportKind, job.paper->formSuffix);
@@ -122,7 +122,7 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
   s.gSavedDevice = ReadDefaultDevice();
   if (!s.gDataCn) OpenDataConnection(s);
   const std::string key = PeriodKey(s.gReportKind, periodDate);
-  const JobSetup job = ChoosePaper(s, api);
+  const JobSetup job = ChoosePaper(s, api, PrintJobKind::kRange);
   const std::string heading = job.paper ? RangePeriodHeading(s, periodDate) : std::string();
   RangeJobCleanup cleanup(s, api);
   s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
@@ -168,7 +168,7 @@ void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
   host.SetMousePointer(MousePointer::kHourglass);
   ResumeNext([&] {
     const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
-    const JobSetup job = ChoosePaper(s, api);
+    const JobSetup job = ChoosePaper(s, api, PrintJobKind::kPage);
     if (const auto rc = OpenSession(s, api, job); rc != 0) {
       ReportOpenFailure(s, host, api, rc, job, true);
       return;
