@@ -1,5 +1,7 @@
 #include "client/grid/flex_grid.h"
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "client/core/vb_error.h"
@@ -23,21 +25,60 @@ TEST(FlexGrid, ResizeKeepsCellsThatStillExist) {
   EXPECT_EQ(g.TextMatrix(4, 3), "");
 }
 
-TEST(FlexGrid, OutOfRangeIndexesRaiseSubscriptErrors) {
-  FlexGrid g;  // 2 x 2
-  auto number = [](auto&& f) {
-    try {
-      f();
-    } catch (const VbError& e) {
-      return e.Number();
-    }
-    return 0;
+// Each index at the last place it is valid and the first where it is not, on a 4 x 3
+// grid with one fixed row and column.
+TEST(FlexGrid, IndexesAreCheckedAtBothEnds) {
+  struct Row {
+    int line;
+    std::function<void(FlexGrid&)> call;
+    bool valid;
   };
-  EXPECT_EQ(number([&] { g.SetTextMatrix(2, 0, "x"); }), kErrSubscript);
-  EXPECT_EQ(number([&] { (void)g.TextMatrix(0, -1); }), kErrSubscript);
-  EXPECT_EQ(number([&] { g.SetFixedRows(3); }), kErrSubscript);
-  EXPECT_EQ(number([&] { g.SetLeftCol(0); }), kErrSubscript);  // a fixed column
-  EXPECT_EQ(number([&] { g.SetCol(2); }), kErrSubscript);
+  const Row rows[] = {
+      {__LINE__, [](FlexGrid& g) { g.SetRows(0); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetRows(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetCols(0); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetCols(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedRows(4); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedRows(5); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedRows(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedCols(3); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedCols(4); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedCols(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetRow(3); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetRow(4); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetRow(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetCol(2); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetCol(3); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetCol(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(1); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(2); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(0); }, false},  // a fixed column
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(3); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetTextMatrix(3, 2, "x"); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetTextMatrix(4, 0, "x"); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetTextMatrix(0, 3, "x"); }, false},
+      {__LINE__, [](FlexGrid& g) { (void)g.TextMatrix(0, -1); }, false},
+      {__LINE__, [](FlexGrid& g) { (void)g.TextMatrix(-1, 0); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetColWidth(2, 10); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetColWidth(3, 10); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetCellBackColour(3, 2, kGrey); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetCellForeColour(4, 2, kGrey); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetMergeRow(3, true); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetMergeRow(4, true); }, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    FlexGrid g;
+    g.SetRows(4);
+    g.SetCols(3);
+    int number = 0;
+    try {
+      r.call(g);
+    } catch (const VbError& e) {
+      number = e.Number();
+    }
+    EXPECT_EQ(number, r.valid ? 0 : kErrSubscript);
+  }
 }
 
 TEST(FlexGrid, ShrinkingMovesCurrentCellAndFixedPartsInside) {
