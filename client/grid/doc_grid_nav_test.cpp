@@ -210,7 +210,9 @@ TEST_F(TitleJump, ListShowsEveryTitleAndJumpsToThePickedRow) {
     for (int r = 0; r < list.Rows(); ++r) pages.push_back(list.TextMatrix(r, 0));
     EXPECT_EQ(d.Caption(), "ページタイトル一覧");
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 0, 1}));  // heading
-    d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 2, 1});
+    EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, list.Rows(), 1}));
+    EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 1, 2}));
+    EXPECT_TRUE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 2, 0}));  // its page
     d.Handle({UiEvent::Kind::kClick, "cmd_Find"});
   };
   t.Click("lblPageTitle");

@@ -54,31 +54,54 @@ TEST(FlexGrid, IndexesAreCheckedAtBothEnds) {
       {__LINE__, [](FlexGrid& g) { g.SetLeftCol(2); }, true},
       {__LINE__, [](FlexGrid& g) { g.SetLeftCol(0); }, false},  // a fixed column
       {__LINE__, [](FlexGrid& g) { g.SetLeftCol(3); }, false},
-      {__LINE__, [](FlexGrid& g) { g.SetTextMatrix(3, 2, "x"); }, true},
-      {__LINE__, [](FlexGrid& g) { g.SetTextMatrix(4, 0, "x"); }, false},
-      {__LINE__, [](FlexGrid& g) { g.SetTextMatrix(0, 3, "x"); }, false},
-      {__LINE__, [](FlexGrid& g) { (void)g.TextMatrix(0, -1); }, false},
-      {__LINE__, [](FlexGrid& g) { (void)g.TextMatrix(-1, 0); }, false},
-      {__LINE__, [](FlexGrid& g) { g.SetColWidth(2, 10); }, true},
-      {__LINE__, [](FlexGrid& g) { g.SetColWidth(3, 10); }, false},
-      {__LINE__, [](FlexGrid& g) { g.SetCellBackColour(3, 2, kGrey); }, true},
-      {__LINE__, [](FlexGrid& g) { g.SetCellForeColour(4, 2, kGrey); }, false},
-      {__LINE__, [](FlexGrid& g) { g.SetMergeRow(3, true); }, true},
-      {__LINE__, [](FlexGrid& g) { g.SetMergeRow(4, true); }, false},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.line);
+  auto errorOf = [](const std::function<void(FlexGrid&)>& call) {
     FlexGrid g;
     g.SetRows(4);
     g.SetCols(3);
-    int number = 0;
     try {
-      r.call(g);
+      call(g);
     } catch (const VbError& e) {
-      number = e.Number();
+      return e.Number();
     }
-    EXPECT_EQ(number, r.valid ? 0 : kErrSubscript);
-  }
+    return 0;
+  };
+  for (const Row& r : rows) EXPECT_EQ(errorOf(r.call), r.valid ? 0 : kErrSubscript) << r.line;
+
+  // Every cell, column and row accessor, at the last cell and just outside each edge.
+  enum Takes { kCell, kCol, kRowOnly };
+  struct Accessor {
+    const char* name;
+    Takes takes;
+    std::function<void(FlexGrid&, int, int)> call;
+  };
+  const Accessor accessors[] = {
+      {"TextMatrix", kCell, [](FlexGrid& g, int r, int c) { (void)g.TextMatrix(r, c); }},
+      {"SetTextMatrix", kCell, [](FlexGrid& g, int r, int c) { g.SetTextMatrix(r, c, "x"); }},
+      {"CellForeColour", kCell, [](FlexGrid& g, int r, int c) { (void)g.CellForeColour(r, c); }},
+      {"SetCellForeColour", kCell, [](FlexGrid& g, int r, int c) { g.SetCellForeColour(r, c, kGrey); }},
+      {"CellBackColour", kCell, [](FlexGrid& g, int r, int c) { (void)g.CellBackColour(r, c); }},
+      {"SetCellBackColour", kCell, [](FlexGrid& g, int r, int c) { g.SetCellBackColour(r, c, kGrey); }},
+      {"SetCellAlignment", kCell, [](FlexGrid& g, int r, int c) { g.SetCellAlignment(r, c, FlexAlign::kLeftTop); }},
+      {"EffectiveAlignment", kCell, [](FlexGrid& g, int r, int c) { (void)g.EffectiveAlignment(r, c); }},
+      {"ColWidth", kCol, [](FlexGrid& g, int, int c) { (void)g.ColWidth(c); }},
+      {"SetColWidth", kCol, [](FlexGrid& g, int, int c) { g.SetColWidth(c, 10); }},
+      {"ColAlignment", kCol, [](FlexGrid& g, int, int c) { (void)g.ColAlignment(c); }},
+      {"SetColAlignment", kCol, [](FlexGrid& g, int, int c) { g.SetColAlignment(c, FlexAlign::kLeftTop); }},
+      {"FixedAlignment", kCol, [](FlexGrid& g, int, int c) { (void)g.FixedAlignment(c); }},
+      {"SetFixedAlignment", kCol, [](FlexGrid& g, int, int c) { g.SetFixedAlignment(c, FlexAlign::kLeftTop); }},
+      {"MergeRow", kRowOnly, [](FlexGrid& g, int r, int) { (void)g.MergeRow(r); }},
+      {"SetMergeRow", kRowOnly, [](FlexGrid& g, int r, int) { g.SetMergeRow(r, true); }},
+      {"MergedSpans", kRowOnly, [](FlexGrid& g, int r, int) { (void)g.MergedSpans(r); }},
+  };
+  const std::pair<int, int> places[] = {{3, 2}, {0, 0}, {4, 0}, {0, 3}, {-1, 0}, {0, -1}};
+  for (const Accessor& a : accessors)
+    for (auto [row, col] : places) {
+      const bool rowOut = a.takes != kCol && (row < 0 || row >= 4);
+      const bool colOut = a.takes != kRowOnly && (col < 0 || col >= 3);
+      EXPECT_EQ(errorOf([&](FlexGrid& g) { a.call(g, row, col); }), rowOut || colOut ? kErrSubscript : 0)
+          << a.name << " " << row << "," << col;
+    }
 }
 
 TEST(FlexGrid, ShrinkingMovesCurrentCellAndFixedPartsInside) {
