@@ -19,7 +19,8 @@ Useful options:
   --select REGEX       only sites whose "path:line  description" matches
   --n 0                every (selected) site instead of a sample
   --e2e                include the browser tests (ctest label e2e), needed for client/web
-  --first REGEX        run the tests matching REGEX first; the rest only if they pass
+  --first REGEX        run the tests matching REGEX first, the rest only if they pass;
+                       by default the tests named after the mutated file's folder
   --build-target T     build only these ninja targets (repeatable); with --tests for a
                        quick look that over-counts survivors
   --tests REGEX        run only the ctest tests matching REGEX
@@ -160,27 +161,51 @@ def failed_tests(out):
 
 
 class Suite:
+    """The build and the ctest runs of one mutant."""
+
     def __init__(self, a, runner):
         self.a, self.runner = a, runner
-        sel = a.ctest_args if a.ctest_args is not None else ('' if a.e2e else '-E "e2e|E2E"')
-        if a.tests:
-            sel += f' -R "{a.tests}"'
-        self.selection = sel
+        self.exclude = None if a.e2e else 'e2e|E2E'
         self.timeout = a.timeout
+        self.names = None
 
     def build(self):
         targets = ' '.join(self.a.build_target or [])
         return self.runner.run(f'ninja -j{self.a.jobs} {targets}', self.a.build, self.a.build_timeout)
 
-    def ctest(self, extra):
-        cmd = f'ctest -j{self.a.jobs} {self.selection} {extra} --timeout {self.a.test_timeout}'
+    def selection(self, include=None, exclude=None):
+        inc = include or self.a.tests
+        exc = '|'.join(f'({x})' for x in (self.exclude, exclude) if x)
+        sel = (f' -R "{inc}"' if inc else '') + (f' -E "{exc}"' if exc else '')
+        return sel + (' ' + self.a.ctest_args if self.a.ctest_args else '')
+
+    def ctest(self, sel):
+        cmd = f'ctest -j{self.a.jobs}{sel} --stop-on-failure --timeout {self.a.test_timeout}'
         return self.runner.run(cmd, self.a.build, self.timeout)
 
-    def test(self):
+    def test_names(self):
+        if self.names is None:
+            rc, out = self.runner.run(f'ctest -N{self.selection()}', self.a.build, 120)
+            self.names = re.findall(r'Test\s+#\d+: (\S+)', out) if rc == 0 else []
+        return self.names
+
+    def first_tests(self, rel):
+        """The tests to run first for a mutant in `rel`: with --first auto, those whose name
+        holds the name of the mutated file's folder (client/grid -> tb_client_grid_tests,
+        tools/tbseed -> tbseed_lib_tests). Only the order changes, never the verdict."""
+        if self.a.first != 'auto':
+            return None if self.a.first in (None, 'none') else self.a.first
+        folder = os.path.basename(os.path.dirname(rel)) or rel
+        key = folder[2:] if folder.startswith('tb') and len(folder) > 4 else folder
+        names = [n for n in self.test_names() if key in n]
+        return '|'.join(f'^{re.escape(n)}$' for n in names) or None
+
+    def test(self, rel=None):
         """'killed' / 'timeout' / 'SURVIVED', with the failing tests."""
-        steps = [f'-R "{self.a.first}"', f'-E "{self.a.first}"'] if self.a.first else ['']
-        for extra in steps:
-            rc, out = self.ctest(extra + ' --stop-on-failure')
+        first = self.first_tests(rel) if rel and not self.a.tests else None
+        steps = [self.selection(include=first), self.selection(exclude=first)] if first else [self.selection()]
+        for sel in steps:
+            rc, out = self.ctest(sel)
             if rc is None:
                 return 'timeout', []
             if rc != 0 and 'No tests were found' not in out:
@@ -224,9 +249,9 @@ def parse_args():
     ap.add_argument('--select', help='only sites whose "path:line  description" matches this regex')
     ap.add_argument('--list', action='store_true', help='print the sites and stop')
     ap.add_argument('--e2e', action='store_true', help='include the browser tests')
-    ap.add_argument('--ctest-args', default=None, help='raw ctest selection (overrides --e2e)')
+    ap.add_argument('--ctest-args', default=None, help='more ctest arguments, added to every run')
     ap.add_argument('--tests', help='only ctest tests matching this regex')
-    ap.add_argument('--first', help='run the tests matching this regex first')
+    ap.add_argument('--first', default='auto', help="tests to run first (regex); 'auto' (the default): those named after the mutated file's folder; 'none'")
     ap.add_argument('--build-target', action='append', help='ninja target (repeatable)')
     ap.add_argument('--equivalent', default=os.path.join(os.path.dirname(os.path.abspath(__file__)), 'equivalent.txt'))
     ap.add_argument('--jobs', type=int, default=2)
@@ -314,7 +339,7 @@ def main():
                 with open(s.path, 'w', encoding='utf-8') as fh:
                     fh.write('\n'.join(lines))
                 rc, _ = suite.build()
-                verdict, failed = ('stillborn', []) if rc != 0 else suite.test()
+                verdict, failed = ('stillborn', []) if rc != 0 else suite.test(rel)
             finally:
                 restore()
         results.append((rel, verdict))
