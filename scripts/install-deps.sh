@@ -52,4 +52,14 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 if [ -f "$top/tests/e2e/package.json" ] && [ ! -d "$top/tests/e2e/node_modules/playwright-core" ]; then
   (cd "$top/tests/e2e" && npm install --no-audit --no-fund --silent)
 fi
+# Browser libraries the web host compiles into its assets, at the versions the lock file
+# pins (client/web/vendor; the build refuses any other version).
+vendor="$top/client/web/vendor"
+if [ -f "$vendor/package-lock.json" ] && ! (cd "$vendor" && node -e '
+    const want = require("./package.json").dependencies;
+    for (const [name, version] of Object.entries(want))
+      if (require("./node_modules/" + name + "/package.json").version !== version) process.exit(1);
+  ' 2>/dev/null); then
+  (cd "$vendor" && npm ci --no-audit --no-fund --silent)
+fi
 echo "Dependencies present."

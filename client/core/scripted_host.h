@@ -38,6 +38,8 @@ class ScriptedHost : public Host {
   std::deque<int> saveChoices;
   // Called once per DoEvents.
   std::function<void()> onDoEvents;
+  // Called while a message box is open (after it is recorded, before it is answered).
+  std::function<void(const Message&)> onMessage;
 
   // --- what the test reads ---
   std::vector<Message> messages;
@@ -56,6 +58,7 @@ class ScriptedHost : public Host {
   MsgBoxResult MsgBox(std::string_view text, MsgBoxButtons buttons, std::string_view caption,
                       MsgBoxIcon icon) override {
     messages.push_back({std::string(text), std::string(caption), buttons, icon});
+    if (onMessage) onMessage(messages.back());
     if (!msgBoxAnswers.empty()) {
       auto a = msgBoxAnswers.front();
       msgBoxAnswers.pop_front();

@@ -78,6 +78,11 @@ class Session final : public Host {
   int LoadPage(std::string page, std::string locationUrl);
   // Runs one event on the UI thread and waits until its handler finished or blocked.
   EventOutcome PostEvent(int page, std::string doc, UiEvent e);
+  // Runs `inspect` on the UI thread with the page of page load `page` and waits for it
+  // (replyWait at most). It runs between handlers, and also while a handler waits in a
+  // dialog, so it must only read the page (and the shared state). kDone when it ran,
+  // kStale when that page is no longer shown; kTimedOut, kStopped, kBusy as for events.
+  EventOutcome Inspect(int page, std::function<void(Document&)> inspect);
   // Answers the open message box `id`; false when no such box is open.
   bool AnswerMsgBox(std::uint64_t id, MsgBoxResult r);
   // Answers the open save dialog `id` with a file name (validated by SafeFileName) and the
@@ -123,11 +128,12 @@ class Session final : public Host {
  private:
   enum class Nest { kTop, kModal, kBlocked };
   struct Task {
-    enum Kind { kLoad, kEvent } kind = kEvent;
+    enum Kind { kLoad, kEvent, kInspect } kind = kEvent;
     int page = 0;
     std::string pageName, url;  // kLoad
     std::string doc;            // kEvent
     UiEvent event;
+    std::function<void(Document&)> inspect;  // kInspect
     std::shared_ptr<std::promise<EventOutcome>> reply;
   };
   struct PendingReply {
@@ -135,12 +141,14 @@ class Session final : public Host {
     bool sent = false;
   };
 
+  EventOutcome Queue(Task t);  // an event or an inspection, answered by the UI thread
   void Run();
   void Pump(Nest nest, const std::function<bool()>& until);
   bool ShouldUnwind() const;  // requires mu_
   void RunTask(Task& t, Nest nest);
   void RunLoad(Task& t);
   void RunEvent(Task& t, Nest nest);
+  void RunInspect(Task& t);
   void FireDueTimers();
   void ReleaseReplies();  // the UI thread blocks: waiting requests get their answer
   void AnswerFinished(bool outermost);

@@ -16,6 +16,7 @@
 #include "client/web/event_check.h"
 #include "client/web/session_id.h"
 #include "client/web/session_registry.h"
+#include "client/web/trend_route.h"
 
 namespace tb::web {
 namespace {
@@ -175,6 +176,7 @@ void WebServer::Impl::Routes() {
   });
   http.Get("/healthz", [this](const httplib::Request&, httplib::Response& r) { ServeHealth(r); });
   AddArchiveRoutes(http, options.archiveRoot);
+  AddTrendRoutes(http, [this](const httplib::Request& q) { return SessionOf(q); });
   http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
   });

@@ -12,6 +12,7 @@
 //   GET  /download/N            a file written through the save dialog
 //   GET  /healthz               200 "ok", or 503 with a short reason (never report data)
 //   GET  /archive/...           the read-only archive page (archive_page.h)
+//   GET  /trend, /trend.csv     the grid page's chart data (trend_route.h)
 //
 // Thread-safety: Start/Stop from one thread; requests run on the server's pool.
 #pragma once

@@ -375,7 +375,13 @@
         if (fore) td.style.color = fore;
         if (back) td.style.background = back;
         if (r === g.row && col === g.col && !fixed) td.classList.add('current');
-        td.addEventListener('click', () => send(docName, 'click', c.id, { row: r, col }));
+        td.addEventListener('click', () => {
+          send(docName, 'click', c.id, { row: r, col });
+          // A heading cell of a scrollable column also opens that column's chart (trend.js).
+          if (fixedRow && col >= g.fixedCols) {
+            document.dispatchEvent(new CustomEvent('tb:heading', { detail: { doc: docName, grid: c.id, col } }));
+          }
+        });
         td.addEventListener('dblclick', () => send(docName, 'dblclick', c.id, { row: r, col }));
         tr.append(td);
         for (let k = 1; k < span; k++) left += g.widths[col + k] / TWIPS_PER_PX;
