@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "client/web/event_check.h"
+#include "client/web/state_changes.h"
 #include "client/web/state_json.h"
 
 namespace tb::web {
@@ -32,11 +33,14 @@ bool SafeHandle(Document& doc, const UiEvent& e) {
 
 std::string_view ButtonsName(MsgBoxButtons b) { return b == MsgBoxButtons::kYesNo ? "yesno" : "ok"; }
 
+std::string Dump(const nlohmann::json& j) {
+  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace
 
 Session::Session(SessionConfig config) : config_(std::move(config)) {
   state_.env = config_.env;
-  snapshot_.json = R"({"page":0,"doc":null,"dialogs":[]})";
   lastActive_ = std::chrono::steady_clock::now();
   std::error_code ec;
   if (!config_.downloadDir.empty()) std::filesystem::create_directories(config_.downloadDir, ec);
@@ -119,13 +123,33 @@ bool Session::AnswerSave(std::uint64_t id, const std::optional<std::string>& nam
 
 Snapshot Session::WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout) {
   std::unique_lock lk(snapMu_);
-  snapCv_.wait_for(lk, timeout, [&] { return snapshot_.version != seen || snapStop_; });
-  return snapshot_;
+  snapCv_.wait_for(lk, timeout, [&] { return published_.version != seen || snapStop_; });
+  return {published_.version, FullText()};
 }
 
 Snapshot Session::Current() {
   std::lock_guard lk(snapMu_);
-  return snapshot_;
+  return {published_.version, FullText()};
+}
+
+StreamUpdate Session::UpdateSince(std::uint64_t seen) {
+  std::lock_guard lk(snapMu_);
+  if (published_.version == seen) return {seen, {}, false};
+  if (seen + 1 == published_.version && !published_.changes.empty())
+    return {published_.version, published_.changes, true};
+  return {published_.version, FullText(), false};
+}
+
+std::string Session::FullText() {
+  if (!published_.doc || !published_.chrome) return R"({"page":0,"doc":null,"dialogs":[]})";
+  if (published_.full.empty()) {
+    // {"dialogs":..,"doc":..} and {"back":..,...} joined into one object.
+    std::string doc = Dump(*published_.doc);
+    const std::string chrome = Dump(*published_.chrome);
+    doc.back() = ',';
+    published_.full = doc + chrome.substr(1);
+  }
+  return published_.full;
 }
 
 std::optional<std::filesystem::path> Session::Download(int number, std::string* fileName) {
@@ -162,9 +186,12 @@ void Session::Stop() {
     stop_ = true;
     cv_.notify_all();
   }
-  std::lock_guard lk(snapMu_);
-  snapStop_ = true;
-  snapCv_.notify_all();
+  {
+    std::lock_guard lk(snapMu_);
+    snapStop_ = true;
+    snapCv_.notify_all();
+  }
+  if (config_.onPublish) config_.onPublish(*this);
 }
 
 bool Session::Stopped() const {
@@ -329,27 +356,23 @@ std::vector<Document*> Session::OpenDocuments() {
 void Session::BuildDocumentPart() {
   nlohmann::json dialogs = nlohmann::json::array();
   for (auto* d : modals_) dialogs.push_back(DocumentJson(*d));
-  const auto dump = [](const nlohmann::json& j) {
-    return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  };
-  documentPart_ = "\"doc\":" + (page_ ? dump(DocumentJson(*page_)) : std::string("null")) +
-                  ",\"dialogs\":" + dump(dialogs);
+  pendingDoc_ = {{"doc", page_ ? DocumentJson(*page_) : nlohmann::json(nullptr)},
+                 {"dialogs", std::move(dialogs)}};
+  docPending_ = true;
 }
 
-std::string Session::StateText() {
+nlohmann::json Session::ChromeJson() {
   nlohmann::json nav = nullptr;
   if (navNumber_ > 0) nav = {{"n", navNumber_}, {"url", navUrl_}};
-  nlohmann::json rest = {{"page", pageNumber_},
-                         {"pageName", pageName_},
-                         {"msgbox", msgBoxJson_},
-                         {"save", saveJson_},
-                         {"status", statusText_},
-                         {"wait", pointer_ == MousePointer::kHourglass},
-                         {"nav", std::move(nav)},
-                         {"back", backNumber_},
-                         {"download", downloadJson_}};
-  auto text = rest.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  return "{" + documentPart_ + "," + text.substr(1);
+  return {{"page", pageNumber_},
+          {"pageName", pageName_},
+          {"msgbox", msgBoxJson_},
+          {"save", saveJson_},
+          {"status", statusText_},
+          {"wait", pointer_ == MousePointer::kHourglass},
+          {"nav", std::move(nav)},
+          {"back", backNumber_},
+          {"download", downloadJson_}};
 }
 
 void Session::Publish() {
@@ -362,19 +385,41 @@ void Session::Publish() {
   PublishChrome();
 }
 
+// Publishes a new version when anything changed, with the change list from the version
+// before; the whole text is made only when a stream or a caller asks for it.
 void Session::PublishChrome() {
-  std::string text;
+  const auto empty = nlohmann::json::object();
+  nlohmann::json changes = nlohmann::json::array();
+  std::shared_ptr<const nlohmann::json> doc = publishedDoc_, chrome;
   try {
-    text = StateText();
+    nlohmann::json prefix = nlohmann::json::array();
+    if (docPending_) {
+      AppendStateChanges(publishedDoc_ ? *publishedDoc_ : empty, pendingDoc_, prefix, changes);
+      doc = std::make_shared<const nlohmann::json>(std::move(pendingDoc_));
+      docPending_ = false;
+    }
+    auto next = ChromeJson();
+    AppendStateChanges(publishedChrome_ ? *publishedChrome_ : empty, next, prefix, changes);
+    chrome = std::make_shared<const nlohmann::json>(std::move(next));
   } catch (const std::exception& ex) {
     std::fprintf(stderr, "tbclient: state not published: %s\n", ex.what());
     return;
   }
-  std::lock_guard lk(snapMu_);
-  if (text == snapshot_.json) return;
-  snapshot_.json = std::move(text);
-  ++snapshot_.version;
-  snapCv_.notify_all();
+  const bool first = !publishedChrome_;
+  if (changes.empty() && !first) return;
+  publishedDoc_ = doc;
+  publishedChrome_ = chrome;
+  {
+    std::lock_guard lk(snapMu_);
+    const auto base = published_.version;
+    published_.changes = first ? std::string() : Dump({{"base", base}, {"changes", std::move(changes)}});
+    published_.version = base + 1;
+    published_.doc = std::move(doc);
+    published_.chrome = std::move(chrome);
+    published_.full.clear();
+    snapCv_.notify_all();
+  }
+  if (config_.onPublish) config_.onPublish(*this);
 }
 
 // Every file of the handler goes to the browser (a range print writes one PDF a period),

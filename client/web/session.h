@@ -37,6 +37,8 @@ namespace tb::web {
 
 // Makes the model of a page ("docMain", "docGrid") for a session; nullptr for an unknown
 // page. Called on the session's UI thread.
+class Session;
+
 using PageFactory =
     std::function<std::unique_ptr<Document>(std::string_view page, ClientState&, Host&)>;
 
@@ -49,6 +51,9 @@ struct SessionConfig {
   std::function<bool()> hasPrinter;
   // How long an event request waits for its handler to finish or block.
   std::chrono::milliseconds replyWait{30000};
+  // Called after the published state changed and when the session stops, on whichever
+  // thread did it; must not block (the event streams are told to send).
+  std::function<void(Session&)> onPublish;
 };
 
 enum class EventOutcome {
@@ -63,6 +68,13 @@ enum class EventOutcome {
 struct Snapshot {
   std::uint64_t version = 0;
   std::string json;
+};
+
+// What an event stream that has sent the state of version `seen` sends next.
+struct StreamUpdate {
+  std::uint64_t version = 0;  // equal to `seen`: nothing new
+  std::string text;           // the whole state, or {"base":seen,"changes":[...]}
+  bool changes = false;       // text is a change list (see state_changes.h)
 };
 
 class Session final : public Host {
@@ -86,6 +98,9 @@ class Session final : public Host {
   // The published state once its version differs from `seen`, or after `timeout`.
   Snapshot WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout);
   [[nodiscard]] Snapshot Current();
+  // The whole state for a stream that has sent nothing or fell behind, the change list
+  // for one that has sent the version before the current one.
+  [[nodiscard]] StreamUpdate UpdateSince(std::uint64_t seen);
   // The file behind a download offered to the browser.
   std::optional<std::filesystem::path> Download(int number, std::string* fileName);
 
@@ -145,7 +160,8 @@ class Session final : public Host {
   void Publish();        // the whole state
   void PublishChrome();  // status, pointer, navigation, with the last document part
   void BuildDocumentPart();
-  std::string StateText();
+  nlohmann::json ChromeJson();
+  std::string FullText();  // requires snapMu_
   void OfferDownloads();
   std::vector<Document*> OpenDocuments();
 
@@ -167,10 +183,17 @@ class Session final : public Host {
   std::map<int, std::filesystem::path> downloads_;
   std::chrono::steady_clock::time_point lastActive_;
 
-  // Published state, guarded by snapMu_.
+  // Published state, guarded by snapMu_: the document part ("doc", "dialogs") and the
+  // rest, each shared with the UI thread's copy; the whole text is made when asked for.
+  struct Published {
+    std::uint64_t version = 0;
+    std::shared_ptr<const nlohmann::json> doc, chrome;
+    std::string changes;  // from version - 1; empty when there is none
+    std::string full;     // made on demand
+  };
   std::mutex snapMu_;
   std::condition_variable snapCv_;
-  Snapshot snapshot_;
+  Published published_;
   bool snapStop_ = false;
 
   // UI thread only.
@@ -182,7 +205,10 @@ class Session final : public Host {
   std::set<std::pair<Document*, std::string>> firing_;
   std::vector<PendingReply*> replies_;
   std::vector<std::shared_ptr<std::promise<EventOutcome>>> deferred_, finished_;
-  std::string documentPart_ = "\"doc\":null,\"dialogs\":[]";
+  // The last published parts, and a document part built but not yet published.
+  std::shared_ptr<const nlohmann::json> publishedDoc_, publishedChrome_;
+  nlohmann::json pendingDoc_;
+  bool docPending_ = false;
   std::string statusText_;
   MousePointer pointer_ = MousePointer::kDefault;
   nlohmann::json msgBoxJson_, saveJson_;

@@ -51,20 +51,43 @@
 
   function answer(body) { return post('/answer', body).catch(() => null); }
 
+  // The stream starts with the whole state and then carries what changed ("changes"
+  // events, applied to the state held here); a change that does not fit what is held
+  // (it never should) opens the stream anew, which starts with the whole state again.
+  let stream = null;
+  let held = null;
+  let heldVersion = 0;
+
   function connect() {
     const es = new EventSource('/events?page=' + PAGE);
+    stream = es;
     es.onmessage = (m) => {
       let s;
       try { s = JSON.parse(m.data); } catch (e) { return; }
+      held = s;
+      heldVersion = Number(m.lastEventId);
       receive(s);
     };
+    es.addEventListener('changes', (m) => {
+      try {
+        const c = JSON.parse(m.data);
+        if (!held || c.base !== heldVersion) throw new Error('out of step');
+        held = applyStateChanges(held, c.changes);
+        heldVersion = Number(m.lastEventId);
+      } catch (e) {
+        es.close();
+        connect();
+        return;
+      }
+      receive(held);
+    });
     es.onerror = () => {
-      if (es.readyState === EventSource.CLOSED && !leaving) {
+      if (es.readyState === EventSource.CLOSED && !leaving && es === stream) {
         notice(LOST);
       }
     };
-    window.addEventListener('pagehide', () => { leaving = true; es.close(); });
   }
+  window.addEventListener('pagehide', () => { leaving = true; if (stream) stream.close(); });
 
   function notice(text) {
     if (document.querySelector('.notice')) return;
