@@ -5,13 +5,15 @@
 // normal requests of a browser take (the selection page, a fresh connection each time,
 // and a style sheet on a kept-alive connection). The flood comes from other loopback
 // addresses than the normal client (127.0.0.2 and up, `--per-address` connections each),
-// so that a per-address limit is seen at work. Bounded: a fixed duration; it stops the
-// server it started.
+// so that a per-address limit is seen at work, and from a child process of its own, so
+// that the timed requests do not wait for the flood's own work. Bounded: a fixed
+// duration; it stops the server and the child it started.
 //
 //   node bench/web_flood.js [--mode idle|slow] [--connections 500] [--per-address 50]
 //                           [--seconds 15] [--binary build/bin/tbclient]
 'use strict';
-const { spawn, execFileSync } = require('node:child_process');
+const { spawn, execFileSync, fork } = require('node:child_process');
+const { monitorEventLoopDelay } = require('node:perf_hooks');
 const fs = require('node:fs');
 const http = require('node:http');
 const net = require('node:net');
@@ -102,25 +104,47 @@ function summary(list) {
     p50_ms: pick(0.5), p99_ms: pick(0.99), max_ms: ms[ms.length - 1].toFixed(1) };
 }
 
-(async () => {
-  const seeded = args.share ? { share: args.share, client: args.client } : seedShare();
-  const { child, port } = await startServer(seeded.share, seeded.client);
+// The flood, run in a child process: keeps CONNECTIONS connections open on `port` and
+// reports how many the server holds when asked.
+function floodChild(port) {
   const sockets = new Set();
   const stats = { open: 0, opened: 0, stopping: false };
+  for (let i = 0; i < CONNECTIONS; i++) {
+    flooder(port, '127.0.0.' + (2 + Math.floor(i / PER_ADDRESS)), stats, sockets);
+  }
+  process.on('message', (m) => {
+    if (m === 'stats') process.send({ open: stats.open, opened: stats.opened });
+    if (m === 'stop') {
+      stats.stopping = true;
+      sockets.forEach((s) => s.destroy());
+      process.exit(0);
+    }
+  });
+}
+
+function ask(child) {
+  return new Promise((resolve) => { child.once('message', resolve); child.send('stats'); });
+}
+
+if (args.role === 'flooder') {
+  floodChild(Number(args.port));
+} else (async () => {
+  const seeded = args.share ? { share: args.share, client: args.client } : seedShare();
+  const { child, port } = await startServer(seeded.share, seeded.client);
+  let flood = null;
   try {
     const first = await timedGet(port, '/docMain.vbd', {});
     const cookie = first.res.headers['set-cookie'][0].split(';')[0];
     const threadsBefore = procStatus(child.pid, 'Threads');
-    for (let i = 0; i < CONNECTIONS; i++) {
-      flooder(port, '127.0.0.' + (2 + Math.floor(i / PER_ADDRESS)), stats, sockets);
-      if (i % 50 === 49) await new Promise((r) => setTimeout(r, 20));
-    }
-    await new Promise((r) => setTimeout(r, 1000));
-    const openAfterConnect = stats.open;
+    flood = fork(__filename, [...process.argv.slice(2), '--role', 'flooder', '--port', String(port)]);
+    await new Promise((r) => setTimeout(r, 1500));
+    const openAfterConnect = (await ask(flood)).open;
     const threadsDuring = procStatus(child.pid, 'Threads');
     const fresh = [];
     const kept = [];
     const agent = new http.Agent({ keepAlive: true, maxSockets: 1 });
+    const loopDelay = monitorEventLoopDelay({ resolution: 5 });
+    loopDelay.enable();
     const end = Date.now() + SECONDS * 1000;
     while (Date.now() < end) {
       fresh.push(await timedGet(port, '/docMain.vbd', { Cookie: cookie, Connection: 'close' }));
@@ -128,6 +152,8 @@ function summary(list) {
       await new Promise((r) => setTimeout(r, 100));
     }
     agent.destroy();
+    loopDelay.disable();
+    const end_ = await ask(flood);
     console.log(JSON.stringify({
       mode: MODE,
       flood_connections: CONNECTIONS,
@@ -135,17 +161,18 @@ function summary(list) {
       seconds: SECONDS,
       load_average: os.loadavg()[0].toFixed(2),
       flood_open_after_1s: openAfterConnect,
-      flood_open_at_end: stats.open,
-      flood_connections_made: stats.opened,
+      flood_open_at_end: end_.open,
+      flood_connections_made: end_.opened,
       server_threads_before: threadsBefore,
       server_threads_during: threadsDuring,
       server_rss_mib: (procStatus(child.pid, 'VmRSS') / 1024).toFixed(1),
       page_fresh_connection: summary(fresh),
       asset_kept_alive: summary(kept),
+      // How late the timing client's own event loop ran: a share of any figure above.
+      client_loop_delay_p99_ms: (loopDelay.percentile(99) / 1e6).toFixed(1),
     }, null, 2));
   } finally {
-    stats.stopping = true;
-    sockets.forEach((s) => s.destroy());
+    if (flood) flood.send('stop');
     child.kill('SIGTERM');
     if (seeded.dir) fs.rmSync(seeded.dir, { recursive: true, force: true });
   }

@@ -63,6 +63,16 @@ void ReportOpenFailure(ClientState& s, Host& host, const FmDrawApi& api, std::in
   host.SetMousePointer(MousePointer::kDefault);
 }
 
+// The end of a page or of the document failed (the printer's disk is full, its queue
+// refused the document): the job printed nothing usable, and the person is told so with
+// the printer error, as for a printer that cannot be opened. The library has already
+// dropped the unfinished document.
+void ReportPrintFailure(Host& host, std::int32_t rc) {
+  host.SetMousePointer(MousePointer::kDefault);
+  host.MsgBox(std::string(msg::kPrinterErrorPrefix) + std::to_string(rc), MsgBoxButtons::kOk, "",
+              MsgBoxIcon::kExclamation);
+}
+
 std::string PeriodKey(int kind, std::chrono::year_month_day d) {
   return FormatDate(d, kind == 1 ? "yyyy/m/d" : kind == 2 ? "yyyy/m" : "yyyy");
 }
@@ -132,7 +142,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
   }
   // The layout of the last paper chosen (an unknown size keeps the earlier one).
   PageFiller fill(api, s, host, PaperLayout::FromArray(s.gPaperLayout));
-  for (int page = 1; page <= s.gMaxPage; ++page) {
+  std::int32_t failed = 0;
+  for (int page = 1; page <= s.gMaxPage && failed == 0; ++page) {
     host.DoEvents();
     if (!PageIsPrinted(s, host, page)) continue;
     const std::string title = PageTitleOf(s, host, page);
@@ -143,10 +154,12 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
     fill.RowLabels();
     fill.ItemsFromDatabase();
     fill.LargeHeadings();
-    api.FmPrintOut(s.gPrintSession.data());
+    failed = api.FmPrintOut(s.gPrintSession.data());
   }
-  api.FmTerm(s.gPrintSession.data());
+  const std::int32_t closed = api.FmTerm(s.gPrintSession.data());
   s.gDataRs.Close();
+  if (failed == 0) failed = closed;
+  if (failed != 0) return ReportPrintFailure(host, failed);
   WriteDefaultDevice(s.gSavedDevice);
 }
 
@@ -180,8 +193,9 @@ void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
     ResumeNext([&] { fill.RowLabels(); });
     ResumeNext([&] { fill.ItemsFromGrid(grid); });
     ResumeNext([&] { fill.LargeHeadings(); });
-    api.FmPrintOut(s.gPrintSession.data());
-    api.FmTerm(s.gPrintSession.data());
+    const std::int32_t pageEnd = api.FmPrintOut(s.gPrintSession.data());
+    const std::int32_t closed = api.FmTerm(s.gPrintSession.data());
+    if (pageEnd != 0 || closed != 0) return ReportPrintFailure(host, pageEnd != 0 ? pageEnd : closed);
     WriteDefaultDevice(s.gSavedDevice);
   });
   host.SetMousePointer(MousePointer::kDefault);

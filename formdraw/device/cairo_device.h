@@ -16,6 +16,7 @@
 
 #include "formdraw/device/device.h"
 #include "formdraw/device/document_output.h"
+#include "formdraw/device/file_sink.h"
 #include "formdraw/device/font_engine.h"
 
 namespace fmdraw::device {
@@ -76,6 +77,7 @@ class CairoDevice : public Device {
   cairo_t* cr_ = nullptr;
   std::string docName_;
   std::string pdfPath_;
+  std::unique_ptr<FileSink> pdfFile_;
   bool pageOpen_ = false;
 };
 
