@@ -33,8 +33,9 @@ class ScriptedHost : public Host {
   std::function<void(Document&)> onModal;
   // Answers of the save dialog, popped per call; nullopt = cancel. Empty queue = cancel.
   std::deque<std::optional<std::string>> saveAnswers;
-  // Called once per DoEvents.
+  // Called once per DoEvents, and with every status text set.
   std::function<void()> onDoEvents;
+  std::function<void(std::string_view)> onStatusText;
 
   // --- what the test reads ---
   std::vector<Message> messages;
@@ -75,6 +76,7 @@ class ScriptedHost : public Host {
   void SetStatusText(std::string_view text) override {
     statusText = std::string(text);
     statusTexts.push_back(statusText);
+    if (onStatusText) onStatusText(text);
   }
   void SetMousePointer(MousePointer p) override {
     pointer = p;

@@ -1,6 +1,8 @@
-// Print jobs when the printer's disk fills up while the PDF is written: the job fails
-// with the printer error, leaves no partial document behind and offers none, and the
-// next job prints once there is room again.
+// Print jobs under faults. The printer's disk fills up while the PDF is written: the job
+// fails with the printer error, leaves no partial document behind and offers none, and
+// the next job prints once there is room again. A database file goes bad between or
+// during the jobs of a range: each job that cannot read it says so, none hangs, and the
+// next range prints whole once the file is back.
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -8,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "client/core/database_fault.h"
+#include "client/core/messages.h"
 #include "client/printing/page_hooks.h"
 #include "client/printing/print_folder_fixture.h"
 #include "client/printing/print_job.h"
@@ -97,6 +101,81 @@ TEST_F(DiskFull, PagePrintFailsWithThePrinterError) {
   EXPECT_TRUE(FilesInPrinterFolder().empty());
   EXPECT_EQ(host.statusText, "");
 }
+
+using ::tb::testing::DbFault;
+using ::tb::testing::InjectedDbFault;
+
+struct RangeFaultCase {
+  bool layout;         // the layout database, else the data database
+  bool duringFirstJob;  // after the first job has read its page, else before the range
+  DbFault fault;
+  std::vector<std::string_view> messages;
+  std::size_t printed;  // documents of the two-day range
+};
+
+class RangePrintFault : public DiskFull, public ::testing::WithParamInterface<RangeFaultCase> {};
+
+TEST_P(RangePrintFault, JobsThatCannotReadSaySoAndTheNextRangePrintsWhole) {
+  const auto& c = GetParam();
+  InjectedDbFault fault(c.layout ? share.LayoutDb() : share.DataDb(), c.fault);
+  if (c.duringFirstJob) {
+    // The first item row of the first page: its layout queries and values are read.
+    host.onDoEvents = [&, calls = 0]() mutable {
+      if (++calls == 2) fault.Inject();
+    };
+  } else {
+    fault.Inject();
+  }
+  const auto start = std::chrono::steady_clock::now();
+  RangePrintHook()(s, host, {2026, 1, 31, 2026, 2, 1});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
+  const std::vector<std::string> expected(c.messages.begin(), c.messages.end());
+  EXPECT_EQ(host.MessageTexts(), expected);
+  EXPECT_EQ(host.printedDocuments.size(), c.printed);
+  EXPECT_EQ(FilesInPrinterFolder().size(), c.printed) << "no partial or temporary file";
+  EXPECT_EQ(s.gPrintSession, (decltype(s.gPrintSession){}));
+  EXPECT_FALSE(s.gDataCn);
+  EXPECT_FALSE(s.gKanriCn);
+
+  host.onDoEvents = nullptr;
+  fault.Undo();
+  host.messages.clear();
+  host.printedDocuments.clear();
+  RangePrintHook()(s, host, {2026, 1, 31, 2026, 2, 1});
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.printedDocuments.size(), 2u);
+
+}
+
+constexpr std::string_view kLost = msg::kDatabaseUnreachable;
+
+// Before the range, every job stops at its first query with the message. During the
+// first job, that job prints what it has read; the layout database is opened anew for
+// each query, so the second job meets the fault; the data database stays open over the
+// range, so a file that vanished or was replaced under it is still read whole.
+INSTANTIATE_TEST_SUITE_P(
+    EveryFault, RangePrintFault,
+    ::testing::Values(RangeFaultCase{true, false, DbFault::kVanished, {kLost, kLost}, 0},
+                      RangeFaultCase{true, false, DbFault::kTruncated, {kLost, kLost}, 0},
+                      RangeFaultCase{true, false, DbFault::kReplacedByTruncated, {kLost, kLost}, 0},
+                      RangeFaultCase{true, false, DbFault::kLocked, {kLost, kLost}, 0},
+                      RangeFaultCase{true, true, DbFault::kVanished, {kLost}, 1},
+                      RangeFaultCase{true, true, DbFault::kLocked, {kLost}, 1},
+                      RangeFaultCase{false, false, DbFault::kVanished, {kLost, kLost}, 0},
+                      RangeFaultCase{false, false, DbFault::kTruncated, {kLost, kLost}, 0},
+                      RangeFaultCase{false, false, DbFault::kLocked, {kLost, kLost}, 0},
+                      RangeFaultCase{false, true, DbFault::kVanished, {}, 2},
+                      RangeFaultCase{false, true, DbFault::kTruncated, {kLost}, 1},
+                      RangeFaultCase{false, true, DbFault::kReplacedByTruncated, {}, 2},
+                      RangeFaultCase{false, true, DbFault::kLocked, {kLost}, 1}),
+    [](const ::testing::TestParamInfo<RangeFaultCase>& info) {
+      std::string name = std::string(info.param.layout ? "layout_" : "data_") +
+                         ::tb::testing::DbFaultName(info.param.fault) +
+                         (info.param.duringFirstJob ? "_during_the_range" : "_before_the_range");
+      for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      return name;
+    });
 
 }  // namespace
 }  // namespace tb::print

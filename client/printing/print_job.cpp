@@ -77,13 +77,14 @@ std::string PeriodKey(int kind, std::chrono::year_month_day d) {
   return FormatDate(d, kind == 1 ? "yyyy/m/d" : kind == 2 ? "yyyy/m" : "yyyy");
 }
 
-// Closes what a range job holds when it ends early (a database error): the session, so
-// that the unfinished document ends, and the value query.
+// Closes what a range job holds when it ends early (a database error): the session, whose
+// unfinished document is cancelled (a report cut off at the failure, or a blank page when
+// nothing was read, is not printed as if it were the period's report), and the value query.
 class RangeJobCleanup {
  public:
   RangeJobCleanup(ClientState& s, const FmDrawApi& api) : s_(s), api_(api) {}
   ~RangeJobCleanup() {
-    if (s_.gPrintSession[2] != 0) api_.FmTerm(s_.gPrintSession.data());
+    if (s_.gPrintSession[2] != 0) api_.FmAbort(s_.gPrintSession.data());
     s_.gDataRs.Close();
   }
   RangeJobCleanup(const RangeJobCleanup&) = delete;
@@ -93,6 +94,20 @@ class RangeJobCleanup {
   ClientState& s_;
   const FmDrawApi& api_;
 };
+
+// The period's values, on the data connection the range keeps open (opened here first).
+// When the data database cannot be read the period is not printed and the person is told,
+// as for the layout database; the connection is dropped, so the next period opens it anew.
+void ReadPeriodValues(ClientState& s, Host& host, const std::string& key) {
+  try {
+    if (!s.gDataCn) OpenDataConnection(s);
+    s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
+  } catch (const db::DbError&) {
+    s.gDataCn.reset();
+    host.MsgBox(msg::kDatabaseUnreachable, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    throw;
+  }
+}
 
 bool PageIsPrinted(ClientState& s, Host& host, int page) {
   db::Recordset rs;
@@ -129,12 +144,11 @@ bool FormLibraryReady(ClientState& s, Host& host) {
 void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day periodDate) {
   const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
   s.gSavedDevice = ReadDefaultDevice();
-  if (!s.gDataCn) OpenDataConnection(s);
   const std::string key = PeriodKey(s.gReportKind, periodDate);
   const JobSetup job = ChoosePaper(s, api);
   const std::string heading = job.paper ? RangePeriodHeading(s, periodDate) : std::string();
   RangeJobCleanup cleanup(s, api);
-  s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
+  ReadPeriodValues(s, host, key);
 
   if (const auto rc = OpenSession(s, api, job); rc != 0) {
     ReportOpenFailure(s, host, api, rc, job, false);

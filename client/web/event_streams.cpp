@@ -152,10 +152,17 @@ void EventStreams::Impl::Send(Stream& s) {
   }
   const StreamUpdate u = s.session->UpdateSince(s.seen);
   if (u.version == s.seen) return;
+  std::string messages;
+  if (!u.full.empty()) {
+    messages = "id: " + std::to_string(u.version) + "\ndata: " + u.full + "\n\n";
+  } else {
+    auto version = s.seen;
+    for (const auto& c : u.changes)
+      messages += "id: " + std::to_string(++version) + "\nevent: changes\ndata: " + *c + "\n\n";
+  }
   s.seen = u.version;
   s.session->Touch();  // an open page keeps its session alive
-  Queue(s, "id: " + std::to_string(u.version) + (u.changes ? "\nevent: changes" : "") +
-               "\ndata: " + u.text + "\n\n");
+  Queue(s, messages);
 }
 
 void EventStreams::Impl::Queue(Stream& s, const std::string& payload) {

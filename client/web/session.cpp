@@ -124,32 +124,63 @@ bool Session::AnswerSave(std::uint64_t id, const std::optional<std::string>& nam
 Snapshot Session::WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout) {
   std::unique_lock lk(snapMu_);
   snapCv_.wait_for(lk, timeout, [&] { return published_.version != seen || snapStop_; });
-  return {published_.version, FullText()};
+  return WholeState(lk);
 }
 
 Snapshot Session::Current() {
-  std::lock_guard lk(snapMu_);
-  return {published_.version, FullText()};
+  std::unique_lock lk(snapMu_);
+  return WholeState(lk);
 }
 
 StreamUpdate Session::UpdateSince(std::uint64_t seen) {
-  std::lock_guard lk(snapMu_);
-  if (published_.version == seen) return {seen, {}, false};
-  if (seen + 1 == published_.version && !published_.changes.empty())
-    return {published_.version, published_.changes, true};
-  return {published_.version, FullText(), false};
+  std::unique_lock lk(snapMu_);
+  StreamUpdate u;
+  u.version = published_.version;
+  if (u.version == seen) return u;
+  const std::uint64_t behind = u.version - seen;
+  if (seen > 0 && seen < u.version && behind <= published_.recent.size()) {
+    u.changes.assign(published_.recent.end() - static_cast<std::ptrdiff_t>(behind), published_.recent.end());
+    return u;
+  }
+  auto whole = WholeState(lk);
+  u.version = whole.version;
+  u.full = std::move(whole.json);
+  return u;
 }
 
-std::string Session::FullText() {
-  if (!published_.doc || !published_.chrome) return R"({"page":0,"doc":null,"dialogs":[]})";
-  if (published_.full.empty()) {
-    // {"dialogs":..,"doc":..} and {"back":..,...} joined into one object.
-    std::string doc = Dump(*published_.doc);
-    const std::string chrome = Dump(*published_.chrome);
-    doc.back() = ',';
-    published_.full = doc + chrome.substr(1);
+Snapshot Session::WholeState(std::unique_lock<std::mutex>& lk) {
+  if (!published_.doc || !published_.chrome)
+    return {published_.version, R"({"page":0,"doc":null,"dialogs":[]})"};
+  if (!published_.full.empty()) return {published_.version, published_.full};
+  const auto version = published_.version;
+  const auto doc = published_.doc;
+  const auto chrome = published_.chrome;
+  lk.unlock();
+  // {"dialogs":..,"doc":..} and {"back":..,...} joined into one object.
+  std::string text = Dump(*doc);
+  text.back() = ',';
+  text += Dump(*chrome).substr(1);
+  lk.lock();
+  if (published_.version == version) published_.full = text;  // else already older
+  return {version, std::move(text)};
+}
+
+// Keeps the change lists of the last versions, as many as fit the bounds; a first
+// version (nullptr) has none, and none before it count.
+void Session::Remember(std::shared_ptr<const std::string> changes) {
+  constexpr std::size_t kMaxVersions = 32, kMaxBytes = 512 * 1024;
+  if (!changes) {
+    published_.recent.clear();
+    published_.recentBytes = 0;
+    return;
   }
-  return published_.full;
+  published_.recentBytes += changes->size();
+  published_.recent.push_back(std::move(changes));
+  while (published_.recent.size() > kMaxVersions ||
+         (published_.recentBytes > kMaxBytes && published_.recent.size() > 1)) {
+    published_.recentBytes -= published_.recent.front()->size();
+    published_.recent.pop_front();
+  }
 }
 
 std::optional<std::filesystem::path> Session::Download(int number, std::string* fileName) {
@@ -409,14 +440,19 @@ void Session::PublishChrome() {
   if (changes.empty() && !first) return;
   publishedDoc_ = doc;
   publishedChrome_ = chrome;
+  // The change list is made here, on the UI thread, where the change was made.
+  std::shared_ptr<const std::string> text;
   {
     std::lock_guard lk(snapMu_);
     const auto base = published_.version;
-    published_.changes = first ? std::string() : Dump({{"base", base}, {"changes", std::move(changes)}});
+    if (!first) {
+      text = std::make_shared<const std::string>(Dump({{"base", base}, {"changes", std::move(changes)}}));
+    }
     published_.version = base + 1;
     published_.doc = std::move(doc);
     published_.chrome = std::move(chrome);
     published_.full.clear();
+    Remember(text);
     snapCv_.notify_all();
   }
   if (config_.onPublish) config_.onPublish(*this);

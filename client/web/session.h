@@ -70,11 +70,13 @@ struct Snapshot {
   std::string json;
 };
 
-// What an event stream that has sent the state of version `seen` sends next.
+// What an event stream that has sent the state of version `seen` sends next: the whole
+// state, or the change lists of the versions after `seen`, in order, each
+// {"base":version before,"changes":[...]} (see state_changes.h).
 struct StreamUpdate {
-  std::uint64_t version = 0;  // equal to `seen`: nothing new
-  std::string text;           // the whole state, or {"base":seen,"changes":[...]}
-  bool changes = false;       // text is a change list (see state_changes.h)
+  std::uint64_t version = 0;  // the stream's version after sending; `seen`: nothing new
+  std::string full;           // empty when `changes` says it all
+  std::vector<std::shared_ptr<const std::string>> changes;
 };
 
 class Session final : public Host {
@@ -98,8 +100,8 @@ class Session final : public Host {
   // The published state once its version differs from `seen`, or after `timeout`.
   Snapshot WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout);
   [[nodiscard]] Snapshot Current();
-  // The whole state for a stream that has sent nothing or fell behind, the change list
-  // for one that has sent the version before the current one.
+  // The change lists since `seen` while they are at hand (the last few versions), else
+  // (a new stream, one far behind) the whole state.
   [[nodiscard]] StreamUpdate UpdateSince(std::uint64_t seen);
   // The file behind a download offered to the browser.
   std::optional<std::filesystem::path> Download(int number, std::string* fileName);
@@ -161,7 +163,10 @@ class Session final : public Host {
   void PublishChrome();  // status, pointer, navigation, with the last document part
   void BuildDocumentPart();
   nlohmann::json ChromeJson();
-  std::string FullText();  // requires snapMu_
+  // The whole state's text and its version; made outside the lock (it is the largest
+  // piece of work on the state) and kept until the next version. Requires snapLock held.
+  Snapshot WholeState(std::unique_lock<std::mutex>& snapLock);
+  void Remember(std::shared_ptr<const std::string> changes);  // requires snapMu_
   void OfferDownloads();
   std::vector<Document*> OpenDocuments();
 
@@ -184,12 +189,14 @@ class Session final : public Host {
   std::chrono::steady_clock::time_point lastActive_;
 
   // Published state, guarded by snapMu_: the document part ("doc", "dialogs") and the
-  // rest, each shared with the UI thread's copy; the whole text is made when asked for.
+  // rest, each shared with the UI thread's copy; the change lists of the last versions
+  // (the last one is that of `version`); the whole text when it was asked for.
   struct Published {
     std::uint64_t version = 0;
     std::shared_ptr<const nlohmann::json> doc, chrome;
-    std::string changes;  // from version - 1; empty when there is none
-    std::string full;     // made on demand
+    std::deque<std::shared_ptr<const std::string>> recent;
+    std::size_t recentBytes = 0;
+    std::string full;
   };
   std::mutex snapMu_;
   std::condition_variable snapCv_;

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cstdio>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -55,6 +56,18 @@ std::string AsciiFallbackName(std::string_view s) {
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
+  return text;
+}
+
+// Where an event's answer spent its time on the server: waiting for a worker once the
+// request had arrived, then on the session (its UI thread taking the event, the handler,
+// publishing the new state). Browsers' tools and the load benchmark read it.
+std::string ServerTiming(std::chrono::steady_clock::time_point arrived,
+                         std::chrono::steady_clock::time_point taken) {
+  using Ms = std::chrono::duration<double, std::milli>;
+  char text[96];
+  std::snprintf(text, sizeof text, "queue;dur=%.2f, session;dur=%.2f", Ms(taken - arrived).count(),
+                Ms(std::chrono::steady_clock::now() - taken).count());
   return text;
 }
 
@@ -273,8 +286,11 @@ void WebServer::Impl::ReceiveEvent(const httplib::Request& req, httplib::Respons
     --waitingEvents;
     return Fail(res, 429, "too many events waiting");
   }
+  const auto taken = std::chrono::steady_clock::now();
   const auto outcome = session->PostEvent(e->page, std::move(e->doc), std::move(e->event));
   --waitingEvents;
+  if (const auto* stream = ConnectionStream::Current())
+    res.set_header("Server-Timing", ServerTiming(stream->Of().complete, taken));
   switch (outcome) {
     case EventOutcome::kDone: return res.set_content("{\"ok\":true}", kJson);
     case EventOutcome::kRefused: return Fail(res, 400, "event refused");
