@@ -114,8 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{Which::kData, When::kDuringLoad, DbFault::kTruncated, {kFault}, false},
         FaultCase{Which::kData, When::kDuringLoad, DbFault::kReplacedByTruncated, {}, true},
         FaultCase{Which::kData, When::kDuringLoad, DbFault::kLocked, {kFault}, false}),
-    [](const ::testing::TestParamInfo<FaultCase>& info) {
-      std::string name = Name(info.param);
+    [](const ::testing::TestParamInfo<FaultCase>& param) {
+      std::string name = Name(param.param);
       for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return name;

@@ -168,10 +168,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeFaultCase{false, true, DbFault::kTruncated, {kLost}, 1},
                       RangeFaultCase{false, true, DbFault::kReplacedByTruncated, {}, 2},
                       RangeFaultCase{false, true, DbFault::kLocked, {kLost}, 1}),
-    [](const ::testing::TestParamInfo<RangeFaultCase>& info) {
-      std::string name = std::string(info.param.layout ? "layout_" : "data_") +
-                         ::tb::testing::DbFaultName(info.param.fault) +
-                         (info.param.duringFirstJob ? "_during_the_range" : "_before_the_range");
+    [](const ::testing::TestParamInfo<RangeFaultCase>& param) {
+      std::string name = std::string(param.param.layout ? "layout_" : "data_") +
+                         ::tb::testing::DbFaultName(param.param.fault) +
+                         (param.param.duringFirstJob ? "_during_the_range" : "_before_the_range");
       for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return name;
