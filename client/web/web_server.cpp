@@ -145,6 +145,7 @@ struct WebServer::Impl {
   HttpProcessor http;
   ConnectionFront front;
   std::atomic<bool> stopping{false};
+  std::atomic<bool> draining{false};
   std::mutex sweepMu;
   std::condition_variable sweepCv;
   std::thread sweeper;
@@ -156,6 +157,7 @@ struct WebServer::Impl {
   void ReceiveEvent(const httplib::Request& req, httplib::Response& res);
   void ReceiveAnswer(const httplib::Request& req, httplib::Response& res);
   void ServeDownload(const httplib::Request& req, httplib::Response& res);
+  void ServeHealth(httplib::Response& res);
   std::shared_ptr<Session> SessionOf(const httplib::Request& req);
   void Sweep();
 };
@@ -204,6 +206,7 @@ void WebServer::Impl::Routes() {
   http.Get(R"(/download/(\d{1,9}))", [this](const httplib::Request& q, httplib::Response& r) {
     ServeDownload(q, r);
   });
+  http.Get("/healthz", [this](const httplib::Request&, httplib::Response& r) { ServeHealth(r); });
   http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
   });
@@ -218,6 +221,7 @@ void WebServer::Impl::ServePage(const httplib::Request& req, httplib::Response& 
   if (!IsValidHostHeader(host)) return Fail(res, 400, "bad Host header");
   auto session = SessionOf(req);
   if (!session) {
+    if (draining) return Fail(res, 503, "server is stopping");
     auto created = registry.Create();
     if (!created) return Fail(res, 503, "too many sessions");
     res.set_header("Set-Cookie", SessionCookieHeader(created->first));
@@ -347,6 +351,17 @@ void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Respon
   res.set_content(body.str(), path->extension() == ".pdf" ? "application/pdf" : "text/csv");
 }
 
+// Monitors and proxies ask this often: the check behind it is cached (HealthCache).
+void WebServer::Impl::ServeHealth(httplib::Response& res) {
+  res.set_header("Cache-Control", "no-store");
+  if (draining) return Fail(res, 503, "stopping");
+  if (options.health) {
+    const auto h = options.health();
+    if (!h.ok) return Fail(res, 503, h.reason);
+  }
+  res.set_content("ok\n", kText);
+}
+
 void WebServer::Impl::Sweep() {
   std::unique_lock lk(sweepMu);
   while (!stopping) {
@@ -393,6 +408,8 @@ void WebServer::Stop() {
   impl_->front.Stop();
   if (impl_->sweeper.joinable()) impl_->sweeper.join();
 }
+
+void WebServer::StopTakingSessions() { impl_->draining = true; }
 
 std::size_t WebServer::SessionCount() const { return impl_->registry.Count(); }
 

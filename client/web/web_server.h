@@ -10,6 +10,7 @@
 //   POST /event                 {"page","doc","kind","control",...}   200/400/409
 //   POST /answer                {"kind":"msgbox","id","button"} | {"kind":"save","id","name"}
 //   GET  /download/N            a file written through the save dialog
+//   GET  /healthz               200 "ok", or 503 with a short reason (never report data)
 //
 // Connections are taken by an epoll front that hands a worker only complete requests
 // (connection_front.h); event streams are written by one thread for all sessions
@@ -27,6 +28,7 @@
 #include <string>
 
 #include "client/core/client_state.h"
+#include "client/core/health_check.h"
 #include "client/web/session.h"
 
 namespace tb::web {
@@ -37,6 +39,8 @@ struct ServerOptions {
   ClientEnvironment env;
   PageFactory makePage;
   std::function<bool()> hasPrinter;
+  // The installation check behind /healthz; without one the answer is "ok".
+  std::function<HealthResult()> health;
   // Per-session download folders are made below this folder.
   std::filesystem::path tempRoot;
   std::size_t maxSessions = 256;
@@ -72,6 +76,9 @@ class WebServer {
   // Serves until Stop(); returns false when serving failed.
   bool Serve();
   void Stop();
+  // The first step of stopping: no new session is made (a page load without one gets
+  // 503) and /healthz answers 503 "stopping"; the sessions there go on.
+  void StopTakingSessions();
   [[nodiscard]] std::size_t SessionCount() const;
 
  private:
