@@ -33,6 +33,9 @@ class ScriptedHost : public Host {
   std::function<void(Document&)> onModal;
   // Answers of the save dialog, popped per call; nullopt = cancel. Empty queue = cancel.
   std::deque<std::optional<std::string>> saveAnswers;
+  // The option chosen in a save dialog with option buttons, popped per such dialog; an
+  // empty queue keeps the preselected first option.
+  std::deque<int> saveChoices;
   // Called once per DoEvents, and with every status text set.
   std::function<void()> onDoEvents;
   std::function<void(std::string_view)> onStatusText;
@@ -72,6 +75,16 @@ class ScriptedHost : public Host {
     auto a = saveAnswers.front();
     saveAnswers.pop_front();
     return a;
+  }
+  std::optional<SaveDialogAnswer> ShowSaveDialogWithChoice(const SaveDialogRequest& r) override {
+    auto path = ShowSaveDialog(r);
+    int choice = 0;
+    if (!saveChoices.empty()) {
+      choice = saveChoices.front();
+      saveChoices.pop_front();
+    }
+    if (!path) return std::nullopt;
+    return SaveDialogAnswer{std::move(*path), choice};
   }
   void SetStatusText(std::string_view text) override {
     statusText = std::string(text);

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "client/web/archive_page.h"
 #include "client/web/assets.h"
 #include "client/web/connection_front.h"
 #include "client/web/connection_stream.h"
@@ -18,6 +19,7 @@
 #include "client/web/http_processor.h"
 #include "client/web/session_id.h"
 #include "client/web/session_registry.h"
+#include "client/web/trend_route.h"
 
 namespace tb::web {
 namespace {
@@ -207,6 +209,8 @@ void WebServer::Impl::Routes() {
     ServeDownload(q, r);
   });
   http.Get("/healthz", [this](const httplib::Request&, httplib::Response& r) { ServeHealth(r); });
+  AddArchiveRoutes(http, options.archiveRoot);
+  AddTrendRoutes(http, [this](const httplib::Request& q) { return SessionOf(q); });
   http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
   });
@@ -324,8 +328,15 @@ void WebServer::Impl::ReceiveAnswer(const httplib::Request& req, httplib::Respon
     if (b == "yes") ok = session->AnswerMsgBox(id, MsgBoxResult::kYes);
     if (b == "no") ok = session->AnswerMsgBox(id, MsgBoxResult::kNo);
   } else if (kind == "save" && j.contains("name")) {
-    if (j["name"].is_null()) ok = session->AnswerSave(id, std::nullopt);
-    if (j["name"].is_string()) ok = session->AnswerSave(id, j["name"].get<std::string>());
+    // The option chosen in a dialog with option buttons; absent means the first.
+    int choice = 0;
+    if (j.contains("choice")) {
+      const auto& c = j["choice"];
+      choice = c.is_number_integer() && c.get<std::int64_t>() >= 0 && c.get<std::int64_t>() < 64
+                   ? c.get<int>() : -1;
+    }
+    if (j["name"].is_null()) ok = session->AnswerSave(id, std::nullopt, choice);
+    if (j["name"].is_string()) ok = session->AnswerSave(id, j["name"].get<std::string>(), choice);
   }
   if (!ok) return Fail(res, 400, "answer refused");
   res.set_content("{\"ok\":true}", kJson);
@@ -347,8 +358,13 @@ void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Respon
   res.set_header("Content-Disposition", "attachment; filename=\"" + AsciiFallbackName(name) +
                                             "\"; filename*=UTF-8''" + PercentEncode(name));
   res.set_header("Cache-Control", "no-store");
-  // Printed documents are PDF; everything else offered is a CSV export.
-  res.set_content(body.str(), path->extension() == ".pdf" ? "application/pdf" : "text/csv");
+  // Printed documents are PDF, workbooks the workbook export's; everything else offered
+  // is a CSV export.
+  const auto ext = path->extension();
+  res.set_content(body.str(),
+                  ext == ".pdf"    ? "application/pdf"
+                  : ext == ".xlsx" ? "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"
+                                   : "text/csv");
 }
 
 // Monitors and proxies ask this often: the check behind it is cached (HealthCache).
