@@ -36,13 +36,16 @@ void ArrayChanges(const json& before, const json& after, json& prefix, json& out
   std::size_t changed = 0;
   for (std::size_t i = 0; i < after.size(); ++i) {
     if (before[i] == after[i]) continue;
-    if (++changed * 2 > after.size()) {
-      Set(prefix, after, out);  // mostly new: the whole array is shorter
-      return;
-    }
+    ++changed;
     prefix.push_back(i);
     AppendStateChanges(before[i], after[i], prefix, inner);
     prefix.erase(prefix.size() - 1);
+  }
+  // Mostly new: the whole array may be shorter than the changes of its elements (a
+  // short list of large controls with a small change in each is not).
+  if (changed * 2 > after.size() && after.dump().size() <= inner.dump().size()) {
+    Set(prefix, after, out);
+    return;
   }
   for (auto& op : inner) out.push_back(std::move(op));
 }
