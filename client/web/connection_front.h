@@ -28,7 +28,7 @@ namespace tb::web {
 
 struct FrontLimits {
   std::size_t maxConnections = 4096;
-  int maxPerAddress = 128;
+  int maxPerAddress = 512;
   std::chrono::milliseconds idleTimeout{30000};
   std::chrono::milliseconds requestTimeout{10000};
   std::size_t maxHead = 32 * 1024;

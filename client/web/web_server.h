@@ -57,11 +57,14 @@ struct ServerOptions {
   // Event requests waiting for their handler, over all sessions: each holds a worker, and
   // the front has 16 workers more, so that pages, assets, answers and downloads are still
   // served when this limit is reached.
-  int maxWaitingEvents = 32;
+  int maxWaitingEvents = 128;
   std::chrono::milliseconds keepAlive{15000};  // comment line on an idle event stream
   // Connections: per client address and in all; how long one may wait without starting
-  // a request, and how long a request may take to arrive once begun.
-  int maxConnectionsPerAddress = 128;
+  // a request, and how long a request may take to arrive once begun. Behind a reverse
+  // proxy every browser comes from the proxy's address (an event stream each, and the
+  // proxy's kept-alive connections), so the per-address bound leaves room for a few
+  // hundred people there.
+  int maxConnectionsPerAddress = 512;
   std::size_t maxConnections = 4096;
   std::chrono::milliseconds connectionIdle{30000};
   std::chrono::milliseconds requestTimeout{10000};

@@ -38,7 +38,7 @@
     pending++;
     const body = Object.assign({ page: PAGE, doc, kind, control: control || '' }, extra || {});
     queue = queue
-      .then(() => post('/event', body))
+      .then(() => postEvent(body))
       .then((r) => {
         if (r.status === 409) notice('このページは新しいページに置き換えられました。');
         // The session ended (idle too long, server restarted): the click went nowhere.
@@ -47,6 +47,16 @@
       .catch(() => {})
       .finally(() => { pending--; });
     return queue;
+  }
+
+  // A busy host (429: too many events waiting over all sessions) has not taken the
+  // event; it is sent again after a pause rather than lost, a few times.
+  async function postEvent(body) {
+    for (let attempt = 0; ; attempt++) {
+      const r = await post('/event', body);
+      if (r.status !== 429 || attempt >= 8) return r;
+      await new Promise((done) => setTimeout(done, 100 * (attempt + 1)));
+    }
   }
 
   function answer(body) { return post('/answer', body).catch(() => null); }
