@@ -39,6 +39,8 @@ class ScriptedHost : public Host {
   // Called once per DoEvents, and with every status text set.
   std::function<void()> onDoEvents;
   std::function<void(std::string_view)> onStatusText;
+  // Called while a message box is open (after it is recorded, before it is answered).
+  std::function<void(const Message&)> onMessage;
 
   // --- what the test reads ---
   std::vector<Message> messages;
@@ -57,6 +59,7 @@ class ScriptedHost : public Host {
   MsgBoxResult MsgBox(std::string_view text, MsgBoxButtons buttons, std::string_view caption,
                       MsgBoxIcon icon) override {
     messages.push_back({std::string(text), std::string(caption), buttons, icon});
+    if (onMessage) onMessage(messages.back());
     if (!msgBoxAnswers.empty()) {
       auto a = msgBoxAnswers.front();
       msgBoxAnswers.pop_front();

@@ -172,11 +172,10 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
     failed = api.FmPrintOut(s.gPrintSession.data());
   }
   const std::int32_t closed = api.FmTerm(s.gPrintSession.data());
-  s.gDataRs.Close();
   if (failed == 0) failed = closed;
   if (failed != 0) return ReportPrintFailure(host, failed);
   WriteDefaultDevice(s.gSavedDevice);
-}
+}  // the cleanup releases the value query
 
 void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
   if (host.MsgBox(msg::kPrintThisPage, MsgBoxButtons::kYesNo, msg::kCaptionConfirm) != MsgBoxResult::kYes)
