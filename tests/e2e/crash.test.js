@@ -10,21 +10,13 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { startServer, launch, shot, binDir } = require('./harness');
+const { startServer, launch, shot, tenkey, binDir } = require('./harness');
 
 const TZ = 'Asia/Tokyo';
 const haveSeeder = fs.existsSync(path.join(binDir, 'tbseed'));
 // Files a writer left are only taken for abandoned once they are this old (the form
 // library's and the host's rule); the test waits that long after the kill.
 const ABANDONED_AFTER_MS = 5500;
-
-async function tenkey(page, label, digits) {
-  await page.click('#' + label);
-  await page.waitForSelector('#frmTenkey #txtNowData');
-  for (const d of String(digits)) await page.click('#frmTenkey #cmdTenKey_' + d);
-  await page.click('#frmTenkey #cmdKakutei');
-  await page.waitForSelector('#frmTenkey', { state: 'detached' });
-}
 
 async function until(what, pred, ms = 60000) {
   for (const end = Date.now() + ms; Date.now() < end;) {
