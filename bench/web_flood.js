@@ -12,31 +12,21 @@
 //   node bench/web_flood.js [--mode idle|slow] [--connections 500] [--per-address 50]
 //                           [--seconds 15] [--binary build/bin/tbclient]
 'use strict';
-const { spawn, execFileSync, fork } = require('node:child_process');
+const { spawn, fork } = require('node:child_process');
 const { monitorEventLoopDelay } = require('node:perf_hooks');
 const fs = require('node:fs');
 const http = require('node:http');
 const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
+const { top, benchArgs, seedShare } = require('./web_bench_setup.js');
 
-const top = path.resolve(__dirname, '..');
-const args = Object.fromEntries(process.argv.slice(2).reduce((acc, a, i, all) => {
-  if (a.startsWith('--')) acc.push([a.slice(2), all[i + 1]]);
-  return acc;
-}, []));
+const args = benchArgs();
 const MODE = args.mode || 'idle';
 const CONNECTIONS = Number(args.connections || 500);
 const PER_ADDRESS = Number(args['per-address'] || 50);
 const SECONDS = Number(args.seconds || 15);
 const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
-
-function seedShare() {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tb-flood-'));
-  execFileSync(path.join(top, 'build', 'bin', 'tbseed'),
-    ['--share-root', path.join(dir, 'share'), '--client-dir', path.join(dir, 'client')]);
-  return { share: path.join(dir, 'share'), client: path.join(dir, 'client'), dir };
-}
 
 function startServer(share, client) {
   return new Promise((resolve, reject) => {
@@ -129,7 +119,7 @@ function ask(child) {
 if (args.role === 'flooder') {
   floodChild(Number(args.port));
 } else (async () => {
-  const seeded = args.share ? { share: args.share, client: args.client } : seedShare();
+  const seeded = args.share ? { share: args.share, client: args.client } : seedShare('tb-flood-');
   const { child, port } = await startServer(seeded.share, seeded.client);
   let flood = null;
   try {

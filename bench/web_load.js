@@ -12,32 +12,22 @@
 //   node bench/web_load.js [--sessions 50] [--steps 20] [--think 200] [--binary build/bin/tbclient]
 //                          [--share DIR --client DIR]   (default: a fresh seeded share)
 'use strict';
-const { spawn, execFileSync } = require('node:child_process');
+const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const { monitorEventLoopDelay } = require('node:perf_hooks');
 const { applyStateChanges } = require('../client/web/assets/state_changes.js');
+const { top, benchArgs, seedShare } = require('./web_bench_setup.js');
 
-const top = path.resolve(__dirname, '..');
-const args = Object.fromEntries(process.argv.slice(2).reduce((acc, a, i, all) => {
-  if (a.startsWith('--')) acc.push([a.slice(2), all[i + 1]]);
-  return acc;
-}, []));
+const args = benchArgs();
 const SESSIONS = Number(args.sessions || 50);
 const STEPS = Number(args.steps || 20);
 const THINK_MS = Number(args.think || 200);  // a person's pause between two clicks
 const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
 const DEADLINE = Date.now() + 5 * 60 * 1000;
 const agent = new http.Agent({ keepAlive: true, maxSockets: 4 * SESSIONS });
-
-function seedShare() {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tb-bench-'));
-  execFileSync(path.join(top, 'build', 'bin', 'tbseed'),
-    ['--share-root', path.join(dir, 'share'), '--client-dir', path.join(dir, 'client')]);
-  return { share: path.join(dir, 'share'), client: path.join(dir, 'client'), dir };
-}
 
 function startServer(share, client) {
   return new Promise((resolve, reject) => {
@@ -171,7 +161,7 @@ async function session(port, latencies) {
 function percentile(sorted, q) { return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))]; }
 
 (async () => {
-  const seeded = args.share ? { share: args.share, client: args.client } : seedShare();
+  const seeded = args.share ? { share: args.share, client: args.client } : seedShare('tb-bench-');
   const { child, port } = await startServer(seeded.share, seeded.client);
   try {
     await new Promise((r) => setTimeout(r, 300));
