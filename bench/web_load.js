@@ -3,36 +3,31 @@
 // browser (page load, event stream, clicks): start-up, Run to the grid page, then page
 // steps. Reports the round trip of an event request (POST until the handler has run and
 // the new state is published; the grid page's load timer runs after it and is excluded)
-// and the server's memory per session. Bounded: a fixed number of steps per session and
-// an overall time limit; stops the server it started.
+// and the server's memory per session. The streams carry the whole state once and then
+// change lists, which the generator applies as the page does (state_changes.js); the
+// generator's own delay (its event loop's lag) and CPU time are reported beside the
+// figures, as it shares the machine with the server. Bounded: a fixed number of steps per
+// session and an overall time limit; stops the server it started.
 //
 //   node bench/web_load.js [--sessions 50] [--steps 20] [--think 200] [--binary build/bin/tbclient]
 //                          [--share DIR --client DIR]   (default: a fresh seeded share)
 'use strict';
-const { spawn, execFileSync } = require('node:child_process');
+const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
+const { monitorEventLoopDelay } = require('node:perf_hooks');
+const { applyStateChanges } = require('../client/web/assets/state_changes.js');
+const { top, benchArgs, seedShare } = require('./web_bench_setup.js');
 
-const top = path.resolve(__dirname, '..');
-const args = Object.fromEntries(process.argv.slice(2).reduce((acc, a, i, all) => {
-  if (a.startsWith('--')) acc.push([a.slice(2), all[i + 1]]);
-  return acc;
-}, []));
+const args = benchArgs();
 const SESSIONS = Number(args.sessions || 50);
 const STEPS = Number(args.steps || 20);
 const THINK_MS = Number(args.think || 200);  // a person's pause between two clicks
 const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
 const DEADLINE = Date.now() + 5 * 60 * 1000;
 const agent = new http.Agent({ keepAlive: true, maxSockets: 4 * SESSIONS });
-
-function seedShare() {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tb-bench-'));
-  execFileSync(path.join(top, 'build', 'bin', 'tbseed'),
-    ['--share-root', path.join(dir, 'share'), '--client-dir', path.join(dir, 'client')]);
-  return { share: path.join(dir, 'share'), client: path.join(dir, 'client'), dir };
-}
 
 function startServer(share, client) {
   return new Promise((resolve, reject) => {
@@ -51,6 +46,12 @@ function startServer(share, client) {
 function rssKiB(pid) {
   const m = fs.readFileSync(`/proc/${pid}/status`, 'utf8').match(/VmRSS:\s+(\d+)/);
   return Number(m[1]);
+}
+
+// CPU seconds (user + system) a process has used so far.
+function cpuSeconds(pid) {
+  const fields = fs.readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1].split(' ');
+  return (Number(fields[11]) + Number(fields[12])) / 100;
 }
 
 function request(port, method, urlPath, cookie, body) {
@@ -84,9 +85,15 @@ class Stream {
         while ((at = buf.indexOf('\n\n')) >= 0) {
           const block = buf.slice(0, at);
           buf = buf.slice(at + 2);
-          const line = block.split('\n').find((l) => l.startsWith('data: '));
-          if (!line) continue;
-          const s = JSON.parse(line.slice(6));
+          const lines = block.split('\n');
+          const data = lines.find((l) => l.startsWith('data: '));
+          if (!data) continue;
+          if (lines.includes('event: changes')) {
+            this.held = applyStateChanges(this.held, JSON.parse(data.slice(6)).changes);
+          } else {
+            this.held = JSON.parse(data.slice(6));
+          }
+          const s = this.held;
           if (s.page !== page) continue;
           this.state = s;
           this.waiters = this.waiters.filter((w) => !w(s));
@@ -117,12 +124,18 @@ async function openPage(port, cookie, name) {
   return { cookie: c, page, stream: new Stream(port, c, page) };
 }
 
+// The server's own share of a round trip, from its Server-Timing header.
+const serverShares = { queue: [], session: [] };
+
 async function timedClick(port, p, doc, id, latencies) {
   const body = JSON.stringify({ page: p.page, doc, kind: 'click', control: id });
   const t0 = process.hrtime.bigint();
   const r = await request(port, 'POST', '/event', p.cookie, body);
   latencies.push(Number(process.hrtime.bigint() - t0) / 1e6);
   if (r.status !== 200) throw new Error(`${id}: HTTP ${r.status} ${r.body}`);
+  for (const m of String(r.headers['server-timing'] || '').matchAll(/(\w+);dur=([\d.]+)/g)) {
+    if (serverShares[m[1]]) serverShares[m[1]].push(Number(m[2]));
+  }
 }
 
 async function session(port, latencies) {
@@ -148,18 +161,27 @@ async function session(port, latencies) {
 function percentile(sorted, q) { return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))]; }
 
 (async () => {
-  const seeded = args.share ? { share: args.share, client: args.client } : seedShare();
+  const seeded = args.share ? { share: args.share, client: args.client } : seedShare('tb-bench-');
   const { child, port } = await startServer(seeded.share, seeded.client);
   try {
     await new Promise((r) => setTimeout(r, 300));
     const rss0 = rssKiB(child.pid);
     const latencies = [];
+    const loopDelay = monitorEventLoopDelay({ resolution: 2 });
+    loopDelay.enable();
+    const cpu0 = process.cpuUsage();
+    const serverCpu0 = cpuSeconds(child.pid);
     const started = Date.now();
     const pages = await Promise.all(Array.from({ length: SESSIONS }, () => session(port, latencies)));
     const elapsed = (Date.now() - started) / 1000;
+    const cpu1 = process.cpuUsage(cpu0);
+    const serverCpu = cpuSeconds(child.pid) - serverCpu0;
+    loopDelay.disable();
     const rss1 = rssKiB(child.pid);
     pages.forEach((p) => p.stream.close());
     latencies.sort((a, b) => a - b);
+    for (const list of Object.values(serverShares)) list.sort((a, b) => a - b);
+    const share = (name, q) => (serverShares[name].length ? percentile(serverShares[name], q).toFixed(2) : '-');
     const result = {
       sessions: SESSIONS,
       events: latencies.length,
@@ -171,6 +193,15 @@ function percentile(sorted, q) { return sorted[Math.min(sorted.length - 1, Math.
       rss_before_mib: (rss0 / 1024).toFixed(1),
       rss_after_mib: (rss1 / 1024).toFixed(1),
       kib_per_session: ((rss1 - rss0) / SESSIONS).toFixed(0),
+      server_queue_p99_ms: share('queue', 0.99),
+      server_session_p50_ms: share('session', 0.5),
+      server_session_p99_ms: share('session', 0.99),
+      load_average: os.loadavg()[0].toFixed(2),
+      server_cpu_s: serverCpu.toFixed(2),
+      generator_cpu_s: ((cpu1.user + cpu1.system) / 1e6).toFixed(2),
+      // How late the generator's event loop ran (its own share of any round trip).
+      generator_loop_delay_p50_ms: (loopDelay.percentile(50) / 1e6).toFixed(2),
+      generator_loop_delay_p99_ms: (loopDelay.percentile(99) / 1e6).toFixed(2),
     };
     console.log(JSON.stringify(result, null, 2));
   } finally {

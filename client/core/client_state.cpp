@@ -42,6 +42,7 @@ db::ConnectionContext ClientState::DbContext() const {
   c.sqlDatabase = gSqlDatabase;
   c.sqlUid = gSqlUid;
   c.sqlPwd = gSqlPwd;
+  c.odbcPlan = env.odbcPlan;
   return c;
 }
 

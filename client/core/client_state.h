@@ -27,6 +27,7 @@ struct ClientEnvironment {
   std::filesystem::path clientDir;    // folder of the client: TBWeb.ini, WEBLOG/
   std::filesystem::path jetCacheDir;  // caches of imported Jet files
   std::filesystem::path formLibrary;  // libfmdraw32.so to bind on first print
+  db::OdbcPlanMaker odbcPlan;         // empty: SQL Server through FreeTDS
 };
 
 struct ClientState {

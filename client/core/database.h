@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,12 +68,20 @@ class Recordset {
 };
 
 // Where connection strings point on this machine.
+struct OdbcConnectPlan;  // odbc_connection.h
+struct ConnectionContext;
+// Makes what the ODBC driver gets from a context's SQL Server values.
+using OdbcPlanMaker = std::function<OdbcConnectPlan(const ConnectionContext&)>;
+
 struct ConnectionContext {
   std::filesystem::path shareRoot;   // stands for \\HOST\vurodor
   std::filesystem::path jetCacheDir; // SQLite caches of imported Jet files (never the share)
   // SQL Server values, passed to the driver as values.
   std::string sqlSource, sqlDatabase, sqlUid, sqlPwd;
   int loginTimeoutSeconds = 10;
+  // Empty: the FreeTDS driver's plan (SqlServerPlan). Tests reach a server of another
+  // kind through its own ODBC driver this way.
+  OdbcPlanMaker odbcPlan;
 };
 
 class Connection {

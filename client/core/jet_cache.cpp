@@ -161,7 +161,9 @@ fs::path ImportOnce(const Job& job, const SourceState& before) {
   } catch (const ImportFailed& e) {
     fs::remove(run.target, ec);
     fs::remove(run.log, ec);
-    RememberFailure(job, before, e.what());
+    // Only a failure that says something about the file spares the next requests its
+    // import; after a kill from outside or a hang the next request imports again.
+    if (e.AboutTheFile()) RememberFailure(job, before, e.what());
     throw;
   } catch (...) {
     fs::remove(run.target, ec);

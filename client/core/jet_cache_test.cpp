@@ -9,7 +9,9 @@
 #include <unistd.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <future>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -224,22 +226,58 @@ TEST_F(JetCacheTest, MemoryLimitHoldsTheImporter) {
   EXPECT_THROW((void)EnsureCache(Copy("nwind.mdb"), cache_, options), DbError);
 }
 
-// A damaged file that hangs or crashes the importer costs one import, not one per
-// request, until it changes.
+// A damaged file that the importer refuses, crashes on or keeps working on past its time
+// costs one import, not one per request, until it changes.
 TEST_F(JetCacheTest, FailedImportIsRememberedUntilTheFileChanges) {
   const fs::path source = Copy("nwind.mdb");
   JetImportOptions options;
-  options.importer = Script("exit 4");
+  options.timeout = std::chrono::milliseconds(500);
+  options.importer = Script("while :; do :; done");  // busy on the file when its time is up
   EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
   EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
   EXPECT_EQ(Runs(), 1);
   fs::last_write_time(source, fs::last_write_time(source) + std::chrono::seconds(5));
+  options.importer = Script("exit 4");
+  EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
   EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
   EXPECT_EQ(Runs(), 2);
+  fs::last_write_time(source, fs::last_write_time(source) + std::chrono::seconds(10));
+  EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
+  EXPECT_EQ(Runs(), 3);
   options.importer = RealImporter();
   options.failureMemory = std::chrono::seconds(0);  // forgotten: the file is imported again
   EXPECT_NO_THROW((void)EnsureCache(source, cache_, options));
   EXPECT_EQ(CacheFiles().size(), 1u);  // the failure record went with the rebuild
+}
+
+// The importer killed from outside in the middle of its work, or hanging without working
+// until its time is up: the request fails, no half-written cache stays and nothing is
+// remembered against the file, so the next request imports it.
+TEST_F(JetCacheTest, ImporterKilledOrHangingMidImportLeavesNoCacheAndTheNextRequestImports) {
+  const fs::path source = Copy("nwind.mdb");
+  const fs::path pidFile = root_ / "pid";
+  for (const bool killed : {true, false}) {
+    SCOPED_TRACE(killed ? "killed" : "hanging");
+    fs::remove(pidFile);
+    JetImportOptions options;
+    options.timeout = killed ? std::chrono::milliseconds(30000) : std::chrono::milliseconds(500);
+    // Part of a cache written, then waiting (the shell becomes the sleep: one process).
+    options.importer = Script("printf 'SQLite format 3' > \"$6\"\necho $$ > '" + pidFile.string() +
+                              ".tmp'; mv '" + pidFile.string() + ".tmp' '" + pidFile.string() +
+                              "'\nexec sleep 60");
+    auto request = std::async(std::launch::async, [&] { return EnsureCache(source, cache_, options); });
+    if (killed) {
+      for (int i = 0; i < 1000 && !fs::exists(pidFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      ASSERT_TRUE(fs::exists(pidFile));
+      ::kill(std::stoi(ReadAll(pidFile)), SIGKILL);
+    }
+    EXPECT_THROW((void)request.get(), DbError);
+    EXPECT_TRUE(CacheFiles().empty()) << "no partial cache, no failure remembered";
+    options.importer = RealImporter();
+    const fs::path cache = EnsureCache(source, cache_, options);
+    EXPECT_EQ(Scalar(cache, "SELECT COUNT(*) FROM Shippers"), "3");
+    fs::remove(cache);
+  }
 }
 
 TEST_F(JetCacheTest, SourceChangingDuringTheImportIsImportedAgain) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -80,22 +81,36 @@ pid_t Start(const ImportRun& run) {
   return pid;
 }
 
-// Waits for the child until the deadline; kills it past the deadline. Returns the wait
-// status, or nullopt when it had to be killed.
-std::optional<int> Wait(pid_t pid, Clock::time_point deadline) {
+// True when the process is running or waiting for a processor (it is working), false
+// when it sleeps, waits for a disk or a share, or is stopped.
+bool Working(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), {});
+  const auto close = text.rfind(')');
+  return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'R';
+}
+
+struct Ended {
+  std::optional<int> status;  // nullopt: killed here past the deadline
+  bool workingAtDeadline = false;
+};
+
+// Waits for the child until the deadline; kills it past the deadline.
+Ended Wait(pid_t pid, Clock::time_point deadline) {
   auto pause = std::chrono::microseconds(500);
   for (;;) {
     int status = 0;
     const pid_t done = ::waitpid(pid, &status, WNOHANG);
-    if (done == pid) return status;
+    if (done == pid) return {status, false};
     if (done < 0 && errno != EINTR) {
       throw db::DbError(std::string("lost the import process: ") + std::strerror(errno));
     }
     if (Clock::now() >= deadline) {
+      const bool working = Working(pid);
       ::kill(pid, SIGKILL);
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }
-      return std::nullopt;
+      return {std::nullopt, working};
     }
     std::this_thread::sleep_for(pause);
     pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
@@ -125,17 +140,24 @@ std::filesystem::path FindImporter(const std::filesystem::path& configured) {
 
 void RunImporter(const ImportRun& run) {
   const pid_t pid = Start(run);
-  const std::optional<int> status = Wait(pid, Clock::now() + run.timeout);
-  if (!status) {
-    throw ImportFailed("import of " + run.source.string() + " timed out");
+  const Ended ended = Wait(pid, Clock::now() + run.timeout);
+  const std::string what = "import of " + run.source.string();
+  if (!ended.status) {
+    throw ImportFailed(what + (ended.workingAtDeadline ? " timed out" : " timed out waiting"),
+                       ended.workingAtDeadline);
   }
-  if (WIFSIGNALED(*status)) {
-    throw ImportFailed("import of " + run.source.string() + " ended by signal " +
-                      std::to_string(WTERMSIG(*status)) + " " + LastLogLine(run.log));
+  const int status = *ended.status;
+  if (WIFSIGNALED(status)) {
+    // Killed from outside (the time limit is enforced above, the CPU limit by SIGXCPU).
+    const bool killed = WTERMSIG(status) == SIGKILL;
+    throw ImportFailed(what + " ended by signal " + std::to_string(WTERMSIG(status)) + " " +
+                           LastLogLine(run.log),
+                       !killed);
   }
-  if (!WIFEXITED(*status) || WEXITSTATUS(*status) != 0) {
-    throw ImportFailed("import of " + run.source.string() + " failed (exit " +
-                      std::to_string(WEXITSTATUS(*status)) + "): " + LastLogLine(run.log));
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    throw ImportFailed(what + " failed (exit " + std::to_string(WEXITSTATUS(status)) +
+                           "): " + LastLogLine(run.log),
+                       true);
   }
 }
 

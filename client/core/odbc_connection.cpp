@@ -143,6 +143,7 @@ Recordset OdbcConnection::Execute(std::string_view sql) {
 }
 
 std::unique_ptr<Connection> OpenSqlServer(const ConnectionContext& context) {
+  if (context.odbcPlan) return std::make_unique<OdbcConnection>(context.odbcPlan(context));
   auto driver = FindFreeTdsDriver();
   if (!driver) throw DbError("the SQL Server driver (FreeTDS ODBC) is not installed");
   return std::make_unique<OdbcConnection>(SqlServerPlan(context, *driver));

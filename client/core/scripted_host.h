@@ -36,8 +36,9 @@ class ScriptedHost : public Host {
   // The option chosen in a save dialog with option buttons, popped per such dialog; an
   // empty queue keeps the preselected first option.
   std::deque<int> saveChoices;
-  // Called once per DoEvents.
+  // Called once per DoEvents, and with every status text set.
   std::function<void()> onDoEvents;
+  std::function<void(std::string_view)> onStatusText;
   // Called while a message box is open (after it is recorded, before it is answered).
   std::function<void(const Message&)> onMessage;
 
@@ -91,6 +92,7 @@ class ScriptedHost : public Host {
   void SetStatusText(std::string_view text) override {
     statusText = std::string(text);
     statusTexts.push_back(statusText);
+    if (onStatusText) onStatusText(text);
   }
   void SetMousePointer(MousePointer p) override {
     pointer = p;

@@ -9,7 +9,10 @@
 namespace tb::db {
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
+// How long a query waits for a writer's lock on the file (the logging side committing).
+// A lock held longer than this is a fault: each query of a load or a print would wait
+// this long again, so it is kept short.
+constexpr int kBusyTimeoutMs = 2000;
 
 struct StatementCloser {
   void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }

@@ -202,13 +202,24 @@ void DocGrid::LoadTag(int n) {
   LoadTagValues(c, n);
 }
 
+// A value query that the database refuses (the file went bad or is locked during the
+// load, the table is missing) leaves the tag's cells empty and reports a table access
+// fault when the load ends; the data database is not asked again in this load, as each
+// further query would fail the same way (a locked file after its busy timeout each).
 void DocGrid::LoadTagValues(int c, int n) {
   auto& data = s_.gDataRs;
   bool hasRow = false;
   ResumeNext([&] {
     if (!s_.gDataCn) return;  // the data database could not be opened
     const auto tagId = std::stoll(FieldText(s_.gKanriRs, "TAG_ID"));
-    data = s_.gDataCn->Execute(sql::TagValues(s_.gDataTable, s_.gDateKey, tagId));
+    try {
+      data = s_.gDataCn->Execute(sql::TagValues(s_.gDataTable, s_.gDateKey, tagId));
+    } catch (const db::DbError&) {
+      accessFault_ = true;
+      s_.gDataCn->Close();
+      s_.gDataCn.reset();
+      throw;
+    }
     hasRow = !data.Eof();
   });
   if (hasRow) {

@@ -16,29 +16,7 @@ using testing_share::Share;
 using testing_share::Tag;
 using testing_share::Values;
 
-struct Session {
-  explicit Session(int dayHour = 1, int monthDay = 1, int yearMonth = 1, int keta = 0)
-      : share(dayHour, monthDay, yearMonth, keta) {
-    share.ReadInto(s, host);
-  }
-  void Open() {
-    doc = std::make_unique<DocGrid>(s, host);
-    FireTimers(*doc);
-  }
-  const FlexGrid& G() const { return doc->Grid(); }
-  std::string Caption(const char* id) { return doc->Controls()[id].caption; }
-  // Texts of one grid column, rows from..to inclusive.
-  std::vector<std::string> Column(int col, int from, int to) const {
-    std::vector<std::string> out;
-    for (int r = from; r <= to; ++r) out.push_back(G().TextMatrix(r, col));
-    return out;
-  }
-
-  Share share;
-  ClientState s;
-  ScriptedHost host;
-  std::unique_ptr<DocGrid> doc;
-};
+using Session = testing_share::GridSession;
 
 struct LabelCase {
   int id, kind, start;

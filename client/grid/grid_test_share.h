@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -19,6 +20,7 @@
 #include "client/core/formatting.h"
 #include "client/core/query_texts.h"
 #include "client/core/scripted_host.h"
+#include "client/grid/doc_grid.h"
 #include "client/grid/period_step.h"
 #include "platform/profile.h"
 
@@ -186,5 +188,30 @@ inline void SetReport(ClientState& s, int kind, std::chrono::year_month_day date
   s.gMaxPage = static_cast<std::int16_t>(maxPage);
   s.gCurrentPage = static_cast<std::int16_t>(page);
 }
+
+// A grid page on its own share, as the selection page left it; Open loads it.
+struct GridSession {
+  explicit GridSession(int dayHour = 1, int monthDay = 1, int yearMonth = 1, int keta = 0)
+      : share(dayHour, monthDay, yearMonth, keta) {
+    share.ReadInto(s, host);
+  }
+  void Open() {
+    doc = std::make_unique<DocGrid>(s, host);
+    FireTimers(*doc);
+  }
+  const FlexGrid& G() const { return doc->Grid(); }
+  std::string Caption(const char* id) { return doc->Controls()[id].caption; }
+  // Texts of one grid column, rows from..to inclusive.
+  std::vector<std::string> Column(int col, int from, int to) const {
+    std::vector<std::string> out;
+    for (int r = from; r <= to; ++r) out.push_back(G().TextMatrix(r, col));
+    return out;
+  }
+
+  Share share;
+  ClientState s;
+  ScriptedHost host;
+  std::unique_ptr<DocGrid> doc;
+};
 
 }  // namespace tb::testing_share

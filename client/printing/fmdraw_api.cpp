@@ -33,6 +33,7 @@ FmDrawApi Load(const std::filesystem::path& path) {
   Bind(lib, "FmPrintForm", api.FmPrintForm);
   Bind(lib, "FmPrintOut", api.FmPrintOut);
   Bind(lib, "FmTerm", api.FmTerm);
+  Bind(lib, "FmAbort", api.FmAbort);
   Bind(lib, "FmSetLong", api.FmSetLong);
   Bind(lib, "FmPrintDataField", api.FmPrintDataField);
   Bind(lib, "FmSetLine", api.FmSetLine);

@@ -16,6 +16,7 @@ struct FmDrawApi {
   decltype(&::FmPrintForm) FmPrintForm = nullptr;
   decltype(&::FmPrintOut) FmPrintOut = nullptr;
   decltype(&::FmTerm) FmTerm = nullptr;
+  decltype(&::FmAbort) FmAbort = nullptr;
   decltype(&::FmSetLong) FmSetLong = nullptr;
   decltype(&::FmPrintDataField) FmPrintDataField = nullptr;
   decltype(&::FmSetLine) FmSetLine = nullptr;

@@ -65,17 +65,28 @@ void ReportOpenFailure(ClientState& s, Host& host, const FmDrawApi& api, std::in
   host.SetMousePointer(MousePointer::kDefault);
 }
 
+// The end of a page or of the document failed (the printer's disk is full, its queue
+// refused the document): the job printed nothing usable, and the person is told so with
+// the printer error, as for a printer that cannot be opened. The library has already
+// dropped the unfinished document.
+void ReportPrintFailure(Host& host, std::int32_t rc) {
+  host.SetMousePointer(MousePointer::kDefault);
+  host.MsgBox(std::string(msg::kPrinterErrorPrefix) + std::to_string(rc), MsgBoxButtons::kOk, "",
+              MsgBoxIcon::kExclamation);
+}
+
 std::string PeriodKey(int kind, std::chrono::year_month_day d) {
   return FormatDate(d, kind == 1 ? "yyyy/m/d" : kind == 2 ? "yyyy/m" : "yyyy");
 }
 
-// Closes what a range job holds when it ends early (a database error): the session, so
-// that the unfinished document ends, and the value query.
+// Closes what a range job holds when it ends early (a database error): the session, whose
+// unfinished document is cancelled (a report cut off at the failure, or a blank page when
+// nothing was read, is not printed as if it were the period's report), and the value query.
 class RangeJobCleanup {
  public:
   RangeJobCleanup(ClientState& s, const FmDrawApi& api) : s_(s), api_(api) {}
   ~RangeJobCleanup() {
-    if (s_.gPrintSession[2] != 0) api_.FmTerm(s_.gPrintSession.data());
+    if (s_.gPrintSession[2] != 0) api_.FmAbort(s_.gPrintSession.data());
     s_.gDataRs.Close();
   }
   RangeJobCleanup(const RangeJobCleanup&) = delete;
@@ -85,6 +96,20 @@ class RangeJobCleanup {
   ClientState& s_;
   const FmDrawApi& api_;
 };
+
+// The period's values, on the data connection the range keeps open (opened here first).
+// When the data database cannot be read the period is not printed and the person is told,
+// as for the layout database; the connection is dropped, so the next period opens it anew.
+void ReadPeriodValues(ClientState& s, Host& host, const std::string& key) {
+  try {
+    if (!s.gDataCn) OpenDataConnection(s);
+    s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
+  } catch (const db::DbError&) {
+    s.gDataCn.reset();
+    host.MsgBox(msg::kDatabaseUnreachable, MsgBoxButtons::kOk, msg::kCaptionConfirm);
+    throw;
+  }
+}
 
 bool PageIsPrinted(const ClientState& s, LayoutQueries& layout, int page) {
   db::Recordset rs;
@@ -117,12 +142,11 @@ bool FormLibraryReady(ClientState& s, Host& host) {
 void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day periodDate) {
   const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
   s.gSavedDevice = ReadDefaultDevice();
-  if (!s.gDataCn) OpenDataConnection(s);
   const std::string key = PeriodKey(s.gReportKind, periodDate);
   const JobSetup job = ChoosePaper(s, api, PrintJobKind::kRange);
   const std::string heading = job.paper ? RangePeriodHeading(s, periodDate) : std::string();
   RangeJobCleanup cleanup(s, api);
-  s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
+  ReadPeriodValues(s, host, key);
 
   if (const auto rc = OpenSession(s, api, job); rc != 0) {
     ReportOpenFailure(s, host, api, rc, job, false);
@@ -131,7 +155,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
   // The layout of the last paper chosen (an unknown size keeps the earlier one).
   PageFiller fill(api, s, host, PaperLayout::FromArray(s.gPaperLayout));
   LayoutQueries layout(s, host);
-  for (int page = 1; page <= s.gMaxPage; ++page) {
+  std::int32_t failed = 0;
+  for (int page = 1; page <= s.gMaxPage && failed == 0; ++page) {
     host.DoEvents();
     if (!PageIsPrinted(s, layout, page)) continue;
     const std::string title = PageTitleOf(s, layout, page);
@@ -142,9 +167,11 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
     fill.RowLabels();
     fill.ItemsFromDatabase(layout);
     fill.LargeHeadings();
-    api.FmPrintOut(s.gPrintSession.data());
+    failed = api.FmPrintOut(s.gPrintSession.data());
   }
-  api.FmTerm(s.gPrintSession.data());
+  const std::int32_t closed = api.FmTerm(s.gPrintSession.data());
+  if (failed == 0) failed = closed;
+  if (failed != 0) return ReportPrintFailure(host, failed);
   WriteDefaultDevice(s.gSavedDevice);
 }  // the cleanup releases the value query
 
@@ -180,8 +207,9 @@ void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
     ResumeNext([&] { fill.RowLabels(); });
     ResumeNext([&] { fill.ItemsFromGrid(grid); });
     ResumeNext([&] { fill.LargeHeadings(); });
-    api.FmPrintOut(s.gPrintSession.data());
-    api.FmTerm(s.gPrintSession.data());
+    const std::int32_t pageEnd = api.FmPrintOut(s.gPrintSession.data());
+    const std::int32_t closed = api.FmTerm(s.gPrintSession.data());
+    if (pageEnd != 0 || closed != 0) return ReportPrintFailure(host, pageEnd != 0 ? pageEnd : closed);
     WriteDefaultDevice(s.gSavedDevice);
   });
   host.SetMousePointer(MousePointer::kDefault);

@@ -229,7 +229,8 @@ TEST_F(PrintJob, FailuresToOpenTheSession) {
 TEST_F(PrintJob, ADatabaseErrorEndsTheJobWithTheSessionClosed) {
   s.gDataTable = "NO_SUCH_TABLE";
   EXPECT_ANY_THROW(PrintReportPeriod(s, host, Day(2026, 3, 7)));
-  EXPECT_EQ(fake.Lines().back(), "FmTerm");
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(std::string(msg::kDatabaseUnreachable)));
+  EXPECT_TRUE(fake.Lines("FmInit").empty()) << "the values are read before the session opens";
   EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
   EXPECT_FALSE(s.gDataRs.IsOpen());
 }
@@ -243,7 +244,7 @@ TEST_F(PrintJob, ALostLayoutDatabaseEndsEachJobWithOneMessage) {
   const std::string lost(msg::kDatabaseUnreachable);
   EXPECT_THAT(host.MessageTexts(), ElementsAre(lost, lost));  // once a period, not once a page
   EXPECT_TRUE(fake.Lines("FmPrintForm").empty());
-  EXPECT_EQ(fake.Lines("FmTerm").size(), 2u);
+  EXPECT_EQ(fake.Lines("FmAbort").size(), 2u) << "the unfinished documents are cancelled";
   EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
   EXPECT_FALSE(s.gDataRs.IsOpen());
 }

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "client/web/event_check.h"
+#include "client/web/state_changes.h"
 #include "client/web/state_json.h"
 
 namespace tb::web {
@@ -32,11 +33,14 @@ bool SafeHandle(Document& doc, const UiEvent& e) {
 
 std::string_view ButtonsName(MsgBoxButtons b) { return b == MsgBoxButtons::kYesNo ? "yesno" : "ok"; }
 
+std::string Dump(const nlohmann::json& j) {
+  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace
 
 Session::Session(SessionConfig config) : config_(std::move(config)) {
   state_.env = config_.env;
-  snapshot_.json = R"({"page":0,"doc":null,"dialogs":[]})";
   lastActive_ = std::chrono::steady_clock::now();
   std::error_code ec;
   if (!config_.downloadDir.empty()) std::filesystem::create_directories(config_.downloadDir, ec);
@@ -133,13 +137,64 @@ bool Session::AnswerSave(std::uint64_t id, const std::optional<std::string>& nam
 
 Snapshot Session::WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout) {
   std::unique_lock lk(snapMu_);
-  snapCv_.wait_for(lk, timeout, [&] { return snapshot_.version != seen || snapStop_; });
-  return snapshot_;
+  snapCv_.wait_for(lk, timeout, [&] { return published_.version != seen || snapStop_; });
+  return WholeState(lk);
 }
 
 Snapshot Session::Current() {
-  std::lock_guard lk(snapMu_);
-  return snapshot_;
+  std::unique_lock lk(snapMu_);
+  return WholeState(lk);
+}
+
+StreamUpdate Session::UpdateSince(std::uint64_t seen) {
+  std::unique_lock lk(snapMu_);
+  StreamUpdate u;
+  u.version = published_.version;
+  if (u.version == seen) return u;
+  const std::uint64_t behind = u.version - seen;
+  if (seen > 0 && seen < u.version && behind <= published_.recent.size()) {
+    u.changes.assign(published_.recent.end() - static_cast<std::ptrdiff_t>(behind), published_.recent.end());
+    return u;
+  }
+  auto whole = WholeState(lk);
+  u.version = whole.version;
+  u.full = std::move(whole.json);
+  return u;
+}
+
+Snapshot Session::WholeState(std::unique_lock<std::mutex>& lk) {
+  if (!published_.doc || !published_.chrome)
+    return {published_.version, R"({"page":0,"doc":null,"dialogs":[]})"};
+  if (!published_.full.empty()) return {published_.version, published_.full};
+  const auto version = published_.version;
+  const auto doc = published_.doc;
+  const auto chrome = published_.chrome;
+  lk.unlock();
+  // {"dialogs":..,"doc":..} and {"back":..,...} joined into one object.
+  std::string text = Dump(*doc);
+  text.back() = ',';
+  text += Dump(*chrome).substr(1);
+  lk.lock();
+  if (published_.version == version) published_.full = text;  // else already older
+  return {version, std::move(text)};
+}
+
+// Keeps the change lists of the last versions, as many as fit the bounds; a first
+// version (nullptr) has none, and none before it count.
+void Session::Remember(std::shared_ptr<const std::string> changes) {
+  constexpr std::size_t kMaxVersions = 32, kMaxBytes = 512 * 1024;
+  if (!changes) {
+    published_.recent.clear();
+    published_.recentBytes = 0;
+    return;
+  }
+  published_.recentBytes += changes->size();
+  published_.recent.push_back(std::move(changes));
+  while (published_.recent.size() > kMaxVersions ||
+         (published_.recentBytes > kMaxBytes && published_.recent.size() > 1)) {
+    published_.recentBytes -= published_.recent.front()->size();
+    published_.recent.pop_front();
+  }
 }
 
 std::optional<std::filesystem::path> Session::Download(int number, std::string* fileName) {
@@ -176,9 +231,12 @@ void Session::Stop() {
     stop_ = true;
     cv_.notify_all();
   }
-  std::lock_guard lk(snapMu_);
-  snapStop_ = true;
-  snapCv_.notify_all();
+  {
+    std::lock_guard lk(snapMu_);
+    snapStop_ = true;
+    snapCv_.notify_all();
+  }
+  if (config_.onPublish) config_.onPublish(*this);
 }
 
 bool Session::Stopped() const {
@@ -360,27 +418,23 @@ std::vector<Document*> Session::OpenDocuments() {
 void Session::BuildDocumentPart() {
   nlohmann::json dialogs = nlohmann::json::array();
   for (auto* d : modals_) dialogs.push_back(DocumentJson(*d));
-  const auto dump = [](const nlohmann::json& j) {
-    return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  };
-  documentPart_ = "\"doc\":" + (page_ ? dump(DocumentJson(*page_)) : std::string("null")) +
-                  ",\"dialogs\":" + dump(dialogs);
+  pendingDoc_ = {{"doc", page_ ? DocumentJson(*page_) : nlohmann::json(nullptr)},
+                 {"dialogs", std::move(dialogs)}};
+  docPending_ = true;
 }
 
-std::string Session::StateText() {
+nlohmann::json Session::ChromeJson() {
   nlohmann::json nav = nullptr;
   if (navNumber_ > 0) nav = {{"n", navNumber_}, {"url", navUrl_}};
-  nlohmann::json rest = {{"page", pageNumber_},
-                         {"pageName", pageName_},
-                         {"msgbox", msgBoxJson_},
-                         {"save", saveJson_},
-                         {"status", statusText_},
-                         {"wait", pointer_ == MousePointer::kHourglass},
-                         {"nav", std::move(nav)},
-                         {"back", backNumber_},
-                         {"download", downloadJson_}};
-  auto text = rest.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  return "{" + documentPart_ + "," + text.substr(1);
+  return {{"page", pageNumber_},
+          {"pageName", pageName_},
+          {"msgbox", msgBoxJson_},
+          {"save", saveJson_},
+          {"status", statusText_},
+          {"wait", pointer_ == MousePointer::kHourglass},
+          {"nav", std::move(nav)},
+          {"back", backNumber_},
+          {"download", downloadJson_}};
 }
 
 void Session::Publish() {
@@ -393,19 +447,46 @@ void Session::Publish() {
   PublishChrome();
 }
 
+// Publishes a new version when anything changed, with the change list from the version
+// before; the whole text is made only when a stream or a caller asks for it.
 void Session::PublishChrome() {
-  std::string text;
+  const auto empty = nlohmann::json::object();
+  nlohmann::json changes = nlohmann::json::array();
+  std::shared_ptr<const nlohmann::json> doc = publishedDoc_, chrome;
   try {
-    text = StateText();
+    nlohmann::json prefix = nlohmann::json::array();
+    if (docPending_) {
+      AppendStateChanges(publishedDoc_ ? *publishedDoc_ : empty, pendingDoc_, prefix, changes);
+      doc = std::make_shared<const nlohmann::json>(std::move(pendingDoc_));
+      docPending_ = false;
+    }
+    auto next = ChromeJson();
+    AppendStateChanges(publishedChrome_ ? *publishedChrome_ : empty, next, prefix, changes);
+    chrome = std::make_shared<const nlohmann::json>(std::move(next));
   } catch (const std::exception& ex) {
     std::fprintf(stderr, "tbclient: state not published: %s\n", ex.what());
     return;
   }
-  std::lock_guard lk(snapMu_);
-  if (text == snapshot_.json) return;
-  snapshot_.json = std::move(text);
-  ++snapshot_.version;
-  snapCv_.notify_all();
+  const bool first = !publishedChrome_;
+  if (changes.empty() && !first) return;
+  publishedDoc_ = doc;
+  publishedChrome_ = chrome;
+  // The change list is made here, on the UI thread, where the change was made.
+  std::shared_ptr<const std::string> text;
+  {
+    std::lock_guard lk(snapMu_);
+    const auto base = published_.version;
+    if (!first) {
+      text = std::make_shared<const std::string>(Dump({{"base", base}, {"changes", std::move(changes)}}));
+    }
+    published_.version = base + 1;
+    published_.doc = std::move(doc);
+    published_.chrome = std::move(chrome);
+    published_.full.clear();
+    Remember(text);
+    snapCv_.notify_all();
+  }
+  if (config_.onPublish) config_.onPublish(*this);
 }
 
 // Every file of the handler goes to the browser (a range print writes one PDF a period),

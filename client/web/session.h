@@ -37,6 +37,8 @@ namespace tb::web {
 
 // Makes the model of a page ("docMain", "docGrid") for a session; nullptr for an unknown
 // page. Called on the session's UI thread.
+class Session;
+
 using PageFactory =
     std::function<std::unique_ptr<Document>(std::string_view page, ClientState&, Host&)>;
 
@@ -49,6 +51,9 @@ struct SessionConfig {
   std::function<bool()> hasPrinter;
   // How long an event request waits for its handler to finish or block.
   std::chrono::milliseconds replyWait{30000};
+  // Called after the published state changed and when the session stops, on whichever
+  // thread did it; must not block (the event streams are told to send).
+  std::function<void(Session&)> onPublish;
 };
 
 enum class EventOutcome {
@@ -63,6 +68,15 @@ enum class EventOutcome {
 struct Snapshot {
   std::uint64_t version = 0;
   std::string json;
+};
+
+// What an event stream that has sent the state of version `seen` sends next: the whole
+// state, or the change lists of the versions after `seen`, in order, each
+// {"base":version before,"changes":[...]} (see state_changes.h).
+struct StreamUpdate {
+  std::uint64_t version = 0;  // the stream's version after sending; `seen`: nothing new
+  std::string full;           // empty when `changes` says it all
+  std::vector<std::shared_ptr<const std::string>> changes;
 };
 
 class Session final : public Host {
@@ -92,6 +106,9 @@ class Session final : public Host {
   // The published state once its version differs from `seen`, or after `timeout`.
   Snapshot WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout);
   [[nodiscard]] Snapshot Current();
+  // The change lists since `seen` while they are at hand (the last few versions), else
+  // (a new stream, one far behind) the whole state.
+  [[nodiscard]] StreamUpdate UpdateSince(std::uint64_t seen);
   // The file behind a download offered to the browser.
   std::optional<std::filesystem::path> Download(int number, std::string* fileName);
 
@@ -155,7 +172,11 @@ class Session final : public Host {
   void Publish();        // the whole state
   void PublishChrome();  // status, pointer, navigation, with the last document part
   void BuildDocumentPart();
-  std::string StateText();
+  nlohmann::json ChromeJson();
+  // The whole state's text and its version; made outside the lock (it is the largest
+  // piece of work on the state) and kept until the next version. Requires snapLock held.
+  Snapshot WholeState(std::unique_lock<std::mutex>& snapLock);
+  void Remember(std::shared_ptr<const std::string> changes);  // requires snapMu_
   void OfferDownloads();
   std::vector<Document*> OpenDocuments();
 
@@ -179,10 +200,19 @@ class Session final : public Host {
   std::map<int, std::filesystem::path> downloads_;
   std::chrono::steady_clock::time_point lastActive_;
 
-  // Published state, guarded by snapMu_.
+  // Published state, guarded by snapMu_: the document part ("doc", "dialogs") and the
+  // rest, each shared with the UI thread's copy; the change lists of the last versions
+  // (the last one is that of `version`); the whole text when it was asked for.
+  struct Published {
+    std::uint64_t version = 0;
+    std::shared_ptr<const nlohmann::json> doc, chrome;
+    std::deque<std::shared_ptr<const std::string>> recent;
+    std::size_t recentBytes = 0;
+    std::string full;
+  };
   std::mutex snapMu_;
   std::condition_variable snapCv_;
-  Snapshot snapshot_;
+  Published published_;
   bool snapStop_ = false;
 
   // UI thread only.
@@ -194,7 +224,10 @@ class Session final : public Host {
   std::set<std::pair<Document*, std::string>> firing_;
   std::vector<PendingReply*> replies_;
   std::vector<std::shared_ptr<std::promise<EventOutcome>>> deferred_, finished_;
-  std::string documentPart_ = "\"doc\":null,\"dialogs\":[]";
+  // The last published parts, and a document part built but not yet published.
+  std::shared_ptr<const nlohmann::json> publishedDoc_, publishedChrome_;
+  nlohmann::json pendingDoc_;
+  bool docPending_ = false;
   std::string statusText_;
   MousePointer pointer_ = MousePointer::kDefault;
   nlohmann::json msgBoxJson_, saveJson_;

@@ -21,6 +21,7 @@
 #include "client/web/health_answer.h"
 #include "client/web/options.h"
 #include "client/web/page_factory.h"
+#include "client/web/temp_root.h"
 #include "client/web/web_server.h"
 
 namespace {
@@ -38,13 +39,6 @@ fs::path ExeDir(const char* argv0) {
   auto self = fs::read_symlink("/proc/self/exe", ec);
   if (ec) self = fs::absolute(argv0, ec);
   return self.parent_path();
-}
-
-// A private folder for the sessions' saved files, removed when the server ends.
-fs::path MakeTempRoot() {
-  std::string pattern = (fs::temp_directory_path() / "tbclient-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
 }
 
 // The Jet caches are written on first use; a folder that cannot be written stops the
@@ -102,7 +96,9 @@ int main(int argc, char** argv) {
   if (!options->printerDir.empty()) setenv("FMDRAW_WINDIR", options->printerDir.c_str(), 1);
   if (!PrepareCacheDir(options->cacheDir)) return 1;
   WarnIfLogUnwritable(options->clientDir);
-  auto tempRoot = MakeTempRoot();
+  // The sessions' saved files; a folder left by a host that was killed is removed here.
+  tb::web::TempRoot tempFolder(fs::temp_directory_path(), "tbclient-");
+  const fs::path& tempRoot = tempFolder.Path();
   if (tempRoot.empty()) {
     std::cerr << "tbclient: cannot make a temporary folder\n";
     return 1;
@@ -132,7 +128,6 @@ int main(int argc, char** argv) {
   const int port = server.Bind();
   if (port < 0) {
     std::cerr << "tbclient: cannot listen on " << options->host << ":" << options->port << "\n";
-    fs::remove_all(tempRoot);
     return 1;
   }
   const std::string shown = options->host.find(':') != std::string::npos
@@ -144,8 +139,7 @@ int main(int argc, char** argv) {
       // A session's thread is still inside the print job: it cannot be ended cleanly.
       std::cerr << "tbclient: a print job was still running after " << kPrintJobBound.count()
                 << " s; stopping without it" << std::endl;
-      std::error_code ec;
-      fs::remove_all(tempRoot, ec);
+      tempFolder.Remove();
       std::_Exit(1);
     }
     server.Stop();
@@ -155,8 +149,7 @@ int main(int argc, char** argv) {
   // Wake the signal thread if the server ended on its own.
   pthread_kill(waiter.native_handle(), SIGTERM);
   waiter.join();
-  std::error_code ec;
-  fs::remove_all(tempRoot, ec);
+  tempFolder.Remove();
   std::cerr << "tbclient: stopped" << std::endl;
   return ok ? 0 : 1;
 }

@@ -1,10 +1,9 @@
 #include "client/web/web_server.h"
 
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <atomic>
+#include <cstdio>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -13,7 +12,11 @@
 
 #include "client/web/archive_page.h"
 #include "client/web/assets.h"
+#include "client/web/connection_front.h"
+#include "client/web/connection_stream.h"
 #include "client/web/event_check.h"
+#include "client/web/event_streams.h"
+#include "client/web/http_processor.h"
 #include "client/web/session_id.h"
 #include "client/web/session_registry.h"
 #include "client/web/trend_route.h"
@@ -58,6 +61,18 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
   return text;
 }
 
+// Where an event's answer spent its time on the server: waiting for a worker once the
+// request had arrived, then on the session (its UI thread taking the event, the handler,
+// publishing the new state). Browsers' tools and the load benchmark read it.
+std::string ServerTiming(std::chrono::steady_clock::time_point arrived,
+                         std::chrono::steady_clock::time_point taken) {
+  using Ms = std::chrono::duration<double, std::milli>;
+  char text[96];
+  std::snprintf(text, sizeof text, "queue;dur=%.2f, session;dur=%.2f", Ms(taken - arrived).count(),
+                Ms(std::chrono::steady_clock::now() - taken).count());
+  return text;
+}
+
 std::optional<int> ParsePageNumber(const std::string& text) {
   if (text.empty() || text.size() > 9) return std::nullopt;
   int n = 0;
@@ -66,24 +81,6 @@ std::optional<int> ParsePageNumber(const std::string& text) {
     n = n * 10 + (c - '0');
   }
   return n;
-}
-
-// The HTTP library listens with a backlog of 5 fixed when it was compiled; when more
-// browsers connect at once the kernel drops their connection requests and they retry a
-// second later. The listening socket (found by its port) gets a full backlog instead.
-void WidenListenBacklog(int port) {
-  for (int fd = 0; fd < 1024; ++fd) {
-    int listening = 0;
-    socklen_t len = sizeof listening;
-    if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &len) != 0 || !listening) continue;
-    sockaddr_storage addr{};
-    socklen_t alen = sizeof addr;
-    if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &alen) != 0) continue;
-    int p = -1;
-    if (addr.ss_family == AF_INET) p = ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
-    if (addr.ss_family == AF_INET6) p = ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
-    if (p == port) ::listen(fd, SOMAXCONN);
-  }
 }
 
 }  // namespace
@@ -113,22 +110,42 @@ bool IsValidHostHeader(std::string_view host) {
   return true;
 }
 
+FrontLimits LimitsOf(const ServerOptions& o) {
+  FrontLimits l;
+  l.maxConnections = o.maxConnections;
+  l.maxPerAddress = o.maxConnectionsPerAddress;
+  l.idleTimeout = o.connectionIdle;
+  l.requestTimeout = o.requestTimeout;
+  l.maxBody = o.maxBody;
+  // Event requests waiting for their handler hold a worker each; the rest answer pages,
+  // assets, answers and downloads, which never wait for a client.
+  l.workers = static_cast<std::size_t>(o.maxWaitingEvents) + 16;
+  return l;
+}
+
 struct WebServer::Impl {
   explicit Impl(ServerOptions o)
       : options(std::move(o)),
-        registry(options.maxSessions, options.idleLimit, [this](const std::string& id) {
-          SessionConfig c;
-          c.env = options.env;
-          c.makePage = options.makePage;
-          c.hasPrinter = options.hasPrinter;
-          c.downloadDir = options.tempRoot / ("session-" + id.substr(0, 16));
-          return c;
-        }) {}
+        streams(options.keepAlive,
+                [this](std::unique_ptr<Connection> c) { front.Return(std::move(c), true); }),
+        registry(options.maxSessions, options.idleLimit,
+                 [this](const std::string& id) {
+                   SessionConfig c;
+                   c.env = options.env;
+                   c.makePage = options.makePage;
+                   c.hasPrinter = options.hasPrinter;
+                   c.downloadDir = options.tempRoot / ("session-" + id.substr(0, 16));
+                   c.onPublish = [this](Session& s) { streams.Changed(s); };
+                   return c;
+                 }),
+        front(LimitsOf(options), [this](std::unique_ptr<Connection> c) { Answer(std::move(c)); }) {}
 
   ServerOptions options;
+  EventStreams streams;  // before the sessions, which tell it about their changes
   SessionRegistry registry;
   std::atomic<int> openStreams{0}, waitingEvents{0};
-  httplib::Server http;
+  HttpProcessor http;
+  ConnectionFront front;
   std::atomic<bool> stopping{false};
   std::atomic<bool> draining{false};
   std::mutex sweepMu;
@@ -136,6 +153,7 @@ struct WebServer::Impl {
   std::thread sweeper;
 
   void Routes();
+  void Answer(std::unique_ptr<Connection> c);
   void ServePage(const httplib::Request& req, httplib::Response& res, const std::string& page);
   void ServeEvents(const httplib::Request& req, httplib::Response& res);
   void ReceiveEvent(const httplib::Request& req, httplib::Response& res);
@@ -145,6 +163,22 @@ struct WebServer::Impl {
   std::shared_ptr<Session> SessionOf(const httplib::Request& req);
   void Sweep();
 };
+
+// Answers the request the front has received whole; the connection then waits in the
+// front for its next request, or carries an event stream from here on.
+void WebServer::Impl::Answer(std::unique_ptr<Connection> c) {
+  bool closed = false, ok = false, failed = false;
+  ConnectionStream::Taker taker;
+  {
+    ConnectionStream stream(*c, options.writeTimeout);
+    ok = http.Process(stream, stopping, closed);
+    taker = stream.TakeHandOver();
+    failed = stream.Failed();
+  }
+  c->ConsumeRequest();
+  if (taker) return taker(std::move(c));
+  front.Return(std::move(c), ok && !closed && !failed && !stopping);
+}
 
 std::shared_ptr<Session> WebServer::Impl::SessionOf(const httplib::Request& req) {
   return registry.Find(CookieValue(req.get_header_value("Cookie"), kSessionCookie));
@@ -226,29 +260,26 @@ void WebServer::Impl::ServeEvents(const httplib::Request& req, httplib::Response
     return Fail(res, 429, "too many streams");
   }
   res.set_header("Cache-Control", "no-store");
-  auto seen = std::make_shared<std::uint64_t>(0);
-  const auto keepAlive = options.keepAlive;
+  auto release = [this, session] {
+    session->ReleaseStream();
+    --openStreams;
+  };
+  auto handedOver = std::make_shared<bool>(false);
+  // Once the response head is out, the connection goes to the event streams, which write
+  // the state from then on without holding this thread; the library writes nothing more.
   res.set_chunked_content_provider(
       "text/event-stream",
-      [this, session, seen, keepAlive](std::size_t, httplib::DataSink& sink) {
-        auto snap = session->WaitForChange(*seen, keepAlive);
-        if (stopping || session->Stopped()) {
-          sink.done();
-          return true;
-        }
-        session->Touch();  // an open page keeps its session alive
-        std::string chunk;
-        if (snap.version != *seen) {
-          *seen = snap.version;
-          chunk = "id: " + std::to_string(snap.version) + "\ndata: " + snap.json + "\n\n";
-        } else {
-          chunk = ": keep-alive\n\n";
-        }
-        return sink.write(chunk.data(), chunk.size());
+      [this, session, release, handedOver](std::size_t, httplib::DataSink&) {
+        auto* stream = ConnectionStream::Current();
+        if (stream == nullptr) return false;
+        *handedOver = true;
+        stream->HandOver([this, session, release](std::unique_ptr<Connection> c) {
+          streams.Adopt(std::move(c), session, release);
+        });
+        return false;
       },
-      [this, session](bool) {
-        session->ReleaseStream();
-        --openStreams;
+      [release, handedOver](bool) {
+        if (!*handedOver) release();
       });
 }
 
@@ -263,8 +294,11 @@ void WebServer::Impl::ReceiveEvent(const httplib::Request& req, httplib::Respons
     --waitingEvents;
     return Fail(res, 429, "too many events waiting");
   }
+  const auto taken = std::chrono::steady_clock::now();
   const auto outcome = session->PostEvent(e->page, std::move(e->doc), std::move(e->event));
   --waitingEvents;
+  if (const auto* stream = ConnectionStream::Current())
+    res.set_header("Server-Timing", ServerTiming(stream->Of().complete, taken));
   switch (outcome) {
     case EventOutcome::kDone: return res.set_content("{\"ok\":true}", kJson);
     case EventOutcome::kRefused: return Fail(res, 400, "event refused");
@@ -359,38 +393,24 @@ WebServer::WebServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::
   auto& http = impl_->http;
   auto& o = impl_->options;
   if (o.maxStreams <= 0) o.maxStreams = static_cast<int>(o.maxSessions) * 2;
-  // Every open event stream and every waiting event request holds one pool thread; the
-  // pool has room for all of them plus the short requests, so that a browser (or a
-  // script) opening streams up to the limits cannot leave the server unable to answer.
-  const std::size_t threads =
-      static_cast<std::size_t>(o.maxStreams + o.maxWaitingEvents) + o.maxSessions + 16;
-  http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  http.set_payload_max_length(impl_->options.maxBody);
-  // Replies and state updates are small writes that must leave at once; with Nagle's
-  // algorithm they wait for the browser's delayed acknowledgement (tens of ms).
-  http.set_tcp_nodelay(true);
-  http.set_read_timeout(10, 0);
-  http.set_write_timeout(10, 0);
-  http.set_keep_alive_timeout(5);
+  http.set_payload_max_length(o.maxBody);
+  // What the Keep-Alive header tells the browser; the front closes idle connections.
+  http.set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(o.connectionIdle).count());
+  http.set_keep_alive_max_count(1000);
   impl_->Routes();
 }
 
 WebServer::~WebServer() { Stop(); }
 
 int WebServer::Bind() {
-  int port = -1;
-  if (impl_->options.port == 0) {
-    port = impl_->http.bind_to_any_port(impl_->options.host);
-  } else if (impl_->http.bind_to_port(impl_->options.host, impl_->options.port)) {
-    port = impl_->options.port;
-  }
-  if (port > 0) WidenListenBacklog(port);
-  return port;
+  const int port = impl_->front.Bind(impl_->options.host, impl_->options.port);
+  return port > 0 ? port : -1;
 }
 
 bool WebServer::Serve() {
   impl_->sweeper = std::thread([this] { impl_->Sweep(); });
-  return impl_->http.listen_after_bind();
+  impl_->http.Open(impl_->front.ListeningSocket());
+  return impl_->front.Serve();
 }
 
 void WebServer::Stop() {
@@ -399,8 +419,9 @@ void WebServer::Stop() {
     std::lock_guard lk(impl_->sweepMu);
     impl_->sweepCv.notify_all();
   }
-  impl_->registry.EndAll();  // wakes every event stream
-  impl_->http.stop();
+  impl_->registry.EndAll();  // waiting event requests return, streams end
+  impl_->http.Close();
+  impl_->front.Stop();
   if (impl_->sweeper.joinable()) impl_->sweeper.join();
 }
 

@@ -14,7 +14,12 @@
 //   GET  /archive/...           the read-only archive page (archive_page.h)
 //   GET  /trend, /trend.csv     the grid page's chart data (trend_route.h)
 //
-// Thread-safety: Start/Stop from one thread; requests run on the server's pool.
+// Connections are taken by an epoll front that hands a worker only complete requests
+// (connection_front.h); event streams are written by one thread for all sessions
+// (event_streams.h); so neither a waiting client nor an open page holds a thread.
+//
+// Thread-safety: Bind and Serve from one thread; Stop from any; requests run on the
+// front's workers.
 #pragma once
 
 #include <chrono>
@@ -42,18 +47,28 @@ struct ServerOptions {
   std::filesystem::path tempRoot;
   // The report archive's folder shown under /archive/; empty when there is none.
   std::filesystem::path archiveRoot;
-  std::size_t maxSessions = 64;
+  std::size_t maxSessions = 256;
   std::chrono::steady_clock::duration idleLimit = std::chrono::minutes(30);
   std::size_t maxBody = 64 * 1024;
   int maxStreamsPerSession = 4;
-  // Requests that hold a server thread for long, counted over all sessions: open event
-  // streams (0 = two per session; a session's first stream is let in above this, up to
-  // one more per session) and event requests waiting for their handler. The thread pool
-  // is sized above their sum, so that pages, assets, answers and downloads are still
-  // served when these limits are reached.
+  // Open event streams over all sessions (0 = two per session; a session's first stream
+  // is let in above this, up to one more per session).
   int maxStreams = 0;
-  int maxWaitingEvents = 32;
+  // Event requests waiting for their handler, over all sessions: each holds a worker, and
+  // the front has 16 workers more, so that pages, assets, answers and downloads are still
+  // served when this limit is reached.
+  int maxWaitingEvents = 128;
   std::chrono::milliseconds keepAlive{15000};  // comment line on an idle event stream
+  // Connections: per client address and in all; how long one may wait without starting
+  // a request, and how long a request may take to arrive once begun. Behind a reverse
+  // proxy every browser comes from the proxy's address (an event stream each, and the
+  // proxy's kept-alive connections), so the per-address bound leaves room for a few
+  // hundred people there.
+  int maxConnectionsPerAddress = 512;
+  std::size_t maxConnections = 4096;
+  std::chrono::milliseconds connectionIdle{30000};
+  std::chrono::milliseconds requestTimeout{10000};
+  std::chrono::milliseconds writeTimeout{10000};  // a response the client does not read
 };
 
 class WebServer {

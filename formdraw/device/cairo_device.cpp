@@ -105,8 +105,10 @@ bool CairoDevice::StartDoc(std::string_view name) {
   pdfPath_ = output_->NewFile(".pdf");
   if (pdfPath_.empty()) return false;
   double points = 72.0 / caps_.dpiX;
-  pdfSurface_ = cairo_pdf_surface_create(pdfPath_.c_str(), caps_.pageWidth * points,
-                                         caps_.pageHeight * points);
+  pdfFile_ = std::make_unique<FileSink>(pdfPath_);
+  if (!pdfFile_->Ok()) return false;
+  pdfSurface_ = cairo_pdf_surface_create_for_stream(&FileSink::Write, pdfFile_.get(),
+                                                    caps_.pageWidth * points, caps_.pageHeight * points);
   if (cairo_surface_status(pdfSurface_) != CAIRO_STATUS_SUCCESS) return false;
   // Reproducible output: a fixed creation date and the document name as title.
   cairo_pdf_surface_set_metadata(pdfSurface_, CAIRO_PDF_METADATA_CREATE_DATE, "2000-01-01T00:00:00");
@@ -145,11 +147,16 @@ PageError CairoDevice::EndPage() {
   if (!pageOpen_) return PageError::kOther;
   pageOpen_ = false;
   if (kind_ == Kind::kImage) return PageError::kNone;
-  if (!Ok()) return PageError::kOther;
   if (kind_ == Kind::kPdf) {
-    cairo_show_page(cr_);
-    return Ok() ? PageError::kNone : PageError::kOther;
+    if (Ok()) cairo_show_page(cr_);
+    // The document is written as its pages end: a write that fails is a full disk.
+    if (!pdfFile_->Ok()) return PageError::kDiskFull;
+    const cairo_status_t st = Ok() ? cairo_surface_status(pdfSurface_) : cairo_status(cr_);
+    if (st == CAIRO_STATUS_SUCCESS) return PageError::kNone;
+    if (st == CAIRO_STATUS_WRITE_ERROR) return PageError::kDiskFull;
+    return st == CAIRO_STATUS_NO_MEMORY ? PageError::kMemory : PageError::kOther;
   }
+  if (!Ok()) return PageError::kOther;
   std::string path = output_ ? output_->NewFile(".png") : std::string();
   if (path.empty()) return PageError::kOther;
   switch (WritePng(imageSurface_, path)) {
@@ -172,6 +179,8 @@ bool CairoDevice::EndDoc() {
       cairo_surface_destroy(pdfSurface_);
       pdfSurface_ = nullptr;
     }
+    ok = pdfFile_ && pdfFile_->Finish() && ok;  // every byte on the disk, or no document
+    pdfFile_.reset();
   }
   if (kind_ == Kind::kImage || !output_) return ok;
   if (!ok) {
@@ -190,6 +199,7 @@ void CairoDevice::AbortDoc() {
       cairo_surface_destroy(pdfSurface_);
       pdfSurface_ = nullptr;
     }
+    pdfFile_.reset();
   }
   if (output_) output_->Abort();
 }

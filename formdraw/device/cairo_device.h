@@ -17,6 +17,7 @@
 
 #include "formdraw/device/device.h"
 #include "formdraw/device/document_output.h"
+#include "formdraw/device/file_sink.h"
 #include "formdraw/device/font_engine.h"
 
 namespace fmdraw::device {
@@ -92,6 +93,7 @@ class CairoDevice : public Device {
   cairo_t* cr_ = nullptr;
   std::string docName_;
   std::string pdfPath_;
+  std::unique_ptr<FileSink> pdfFile_;
   bool pageOpen_ = false;
   struct TileKey {
     Brush brush;

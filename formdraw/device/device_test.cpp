@@ -2,9 +2,11 @@
 // output (checked with pdffonts and pdftotext), and document delivery.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
@@ -246,6 +248,39 @@ TEST_F(OutputFolder, AbortDeliversNothingAndNamesNeverCollide) {
   EXPECT_EQ(DocumentStem("a/b:c"), "a_b_c");
   EXPECT_EQ(DocumentStem(""), "document");
   EXPECT_EQ(DocumentStem(".."), "document..");
+}
+
+// A process killed while writing a document leaves its temporary file; the next document
+// begun in the folder removes it, but not a file another output is still writing, nor
+// one just made (not yet locked by its writer), nor a file of another name.
+TEST_F(OutputFolder, NextDocumentRemovesWhatAKilledWriterLeft) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    FolderOutput killed(dir_.string());
+    killed.NewFile(".pdf");
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_EQ(Files().size(), 1u);
+  const fs::path abandoned = Files()[0];
+  FolderOutput writing(dir_.string());
+  const fs::path held = writing.NewFile(".pdf");
+  const fs::path other = dir_ / ".fmdraw-notes.txt";
+  std::fclose(std::fopen(other.c_str(), "w"));
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+  for (const auto& f : {abandoned, held, other}) fs::last_write_time(f, old);
+  const fs::path fresh = dir_ / ".fmdraw-Fresh1";
+  std::fclose(std::fopen(fresh.c_str(), "w"));
+
+  FolderOutput next(dir_.string());
+  const fs::path mine = next.NewFile(".pdf");
+  EXPECT_FALSE(fs::exists(abandoned));
+  for (const auto& f : {held, other, fresh, mine}) EXPECT_TRUE(fs::exists(f)) << f;
+  next.Abort();
+  writing.Abort();
+  EXPECT_FALSE(fs::exists(held));
 }
 
 }  // namespace

@@ -1,34 +1,86 @@
 #include "formdraw/device/document_output.h"
 
 #include <cups/cups.h>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 
 #include "platform/codepage.h"
 
 namespace fmdraw::device {
 
+namespace {
+
+constexpr char kTempPrefix[] = ".fmdraw-";
+constexpr std::size_t kTempNameSize = sizeof kTempPrefix - 1 + 6;  // mkstemp's six letters
+
+void Unlock(int& fd) {
+  if (fd >= 0) ::close(fd);  // closing releases the lock
+  fd = -1;
+}
+
+}  // namespace
+
+void RemoveAbandonedFiles(const std::string& folder, std::chrono::seconds minAge) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const int dirFd = ::dirfd(dir);
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* e = ::readdir(dir)) {
+    if (std::strlen(e->d_name) != kTempNameSize ||
+        std::strncmp(e->d_name, kTempPrefix, sizeof kTempPrefix - 1) != 0)
+      continue;
+    const int fd = ::openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st{};
+    // The age covers the moment between a writer's creating its file and locking it.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= minAge.count() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      struct stat named{};
+      if (::fstatat(dirFd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == st.st_ino &&
+          named.st_dev == st.st_dev)
+        ::unlinkat(dirFd, e->d_name, 0);
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
 DocumentOutput::~DocumentOutput() { Abort(); }
 
 std::string DocumentOutput::NewFile(std::string_view extension) {
-  std::string pattern = tempFolder_ + "/.fmdraw-XXXXXX";
+  if (pending_.empty() && delivered_.empty()) RemoveAbandonedFiles(tempFolder_);
+  std::string pattern = tempFolder_ + "/" + kTempPrefix + "XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
-  int fd = ::mkstemp(buffer.data());  // create-exclusive with a random name
+  int fd = ::mkostemp(buffer.data(), O_CLOEXEC);  // create-exclusive with a random name
   if (fd < 0) return {};
-  ::close(fd);
-  pending_.push_back({buffer.data(), std::string(extension)});
+  // Held until the file is delivered or deleted: a file nobody holds was left by a
+  // process that ended while writing it.
+  ::flock(fd, LOCK_EX | LOCK_NB);
+  pending_.push_back({buffer.data(), std::string(extension), fd});
   return pending_.back().path;
 }
 
 void DocumentOutput::Abort() {
-  for (const auto& p : pending_) ::unlink(p.path.c_str());
+  for (auto& p : pending_) {
+    ::unlink(p.path.c_str());
+    Unlock(p.lockFd);
+  }
   pending_.clear();
+}
+
+void DocumentOutput::Delivered(Pending& p, std::string where) {
+  Unlock(p.lockFd);
+  delivered_.push_back(std::move(where));
 }
 
 std::string DocumentStem(std::string_view documentName) {
@@ -68,7 +120,7 @@ FolderOutput::FolderOutput(std::string folder) : DocumentOutput(folder), folder_
 
 bool FolderOutput::Commit(std::string_view documentName, bool /*raw*/) {
   std::string stem = DocumentStem(documentName);
-  for (const auto& p : pending_) {
+  for (auto& p : pending_) {
     std::string target = ClaimSequencedName(folder_, stem, p.extension);
     if (target.empty() || ::rename(p.path.c_str(), target.c_str()) != 0) {
       if (!target.empty()) ::unlink(target.c_str());
@@ -76,7 +128,7 @@ bool FolderOutput::Commit(std::string_view documentName, bool /*raw*/) {
       return false;
     }
     ::chmod(target.c_str(), 0644);
-    delivered_.push_back(target);
+    Delivered(p, target);
   }
   pending_.clear();
   return true;
@@ -98,7 +150,7 @@ bool CupsOutput::Commit(std::string_view documentName, bool raw) {
   std::string title = platform::Cp932ToUtf8(documentName);
   if (title.empty()) title = "document";
   bool ok = true;
-  for (const auto& p : pending_) {
+  for (auto& p : pending_) {
     cups_option_t* options = nullptr;
     int count = 0;
     if (raw) count = cupsAddOption("raw", "true", count, &options);

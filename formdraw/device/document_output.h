@@ -1,13 +1,16 @@
 // Where finished documents go. A backend writes each output file (the PDF of a
 // document, one PNG per page, the trace text) to a hidden temporary file beside its
 // destination; Commit delivers the files in order, Abort deletes them, so a cancelled
-// document leaves nothing behind.
+// document leaves nothing behind. Each temporary file is locked while its output holds
+// it; one that nobody holds (its process ended while writing it) is removed when the
+// next document is begun in the same folder.
 //  - FolderOutput: each file gets the name <document name>_<NNNN>.<ext>, the first free
 //    sequence number, claimed with create-exclusive (never overwriting another file).
 //  - CupsOutput: each file is submitted to a CUPS queue (raw files as raw), then deleted.
 // One output per document; not thread-safe.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,7 +35,10 @@ class DocumentOutput {
   struct Pending {
     std::string path;
     std::string extension;
+    int lockFd = -1;  // open, with an exclusive lock, until delivered or deleted
   };
+  // Records a delivered file and lets go of its temporary file's lock.
+  void Delivered(Pending& p, std::string where);
   std::vector<Pending> pending_;
   std::vector<std::string> delivered_;
 
@@ -58,6 +64,11 @@ class CupsOutput : public DocumentOutput {
   std::string queue_;
   int copies_;
 };
+
+// Removes the temporary document files in `folder` that no output holds and that are at
+// least `minAge` old.
+void RemoveAbandonedFiles(const std::string& folder,
+                          std::chrono::seconds minAge = std::chrono::seconds(5));
 
 // A file name stem made from a CP932 document name: UTF-8, path and control characters
 // replaced by "_", at most 80 bytes, "document" when empty.

@@ -66,4 +66,13 @@ async function shot(page, name) {
   await page.screenshot({ path: path.join(artifacts, name + '.png') });
 }
 
-module.exports = { startServer, launch, shot, binDir, top, artifacts };
+// Enters `digits` through the ten-key dialog that a click on `label` opens, and confirms.
+async function tenkey(page, label, digits) {
+  await page.click('#' + label);
+  await page.waitForSelector('#frmTenkey #txtNowData');
+  for (const d of String(digits)) await page.click('#frmTenkey #cmdTenKey_' + d);
+  await page.click('#frmTenkey #cmdKakutei');
+  await page.waitForSelector('#frmTenkey', { state: 'detached' });
+}
+
+module.exports = { startServer, launch, shot, tenkey, binDir, top, artifacts };

@@ -8,18 +8,10 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { startServer, launch, shot, binDir } = require('./harness');
+const { startServer, launch, shot, tenkey, binDir } = require('./harness');
 
 const TZ = 'Asia/Tokyo';
 const haveSeeder = fs.existsSync(path.join(binDir, 'tbseed'));
-
-async function tenkey(page, label, digits) {
-  await page.click('#' + label);
-  await page.waitForSelector('#frmTenkey #txtNowData');
-  for (const d of String(digits)) await page.click('#frmTenkey #cmdTenKey_' + d);
-  await page.click('#frmTenkey #cmdKakutei');
-  await page.waitForSelector('#frmTenkey', { state: 'detached' });
-}
 
 function exitOf(child) {
   return new Promise((resolve) => child.once('exit', (code, signal) => resolve({ code, signal })));

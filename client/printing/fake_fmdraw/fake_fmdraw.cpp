@@ -86,6 +86,11 @@ FAKE_API int32_t FmTerm(int32_t* s) {
   s[0] = s[1] = s[2] = 0;
   return 0;
 }
+FAKE_API int32_t FmAbort(int32_t* s) {
+  Record("FmAbort");
+  s[0] = s[1] = s[2] = 0;
+  return 0;
+}
 FAKE_API int32_t FmSetLong(int32_t code, int32_t value, int32_t*) {
   Record("FmSetLong " + N(code) + " " + N(value));
   return 0;

@@ -38,7 +38,7 @@
     pending++;
     const body = Object.assign({ page: PAGE, doc, kind, control: control || '' }, extra || {});
     queue = queue
-      .then(() => post('/event', body))
+      .then(() => postEvent(body))
       .then((r) => {
         if (r.status === 409) notice('このページは新しいページに置き換えられました。');
         // The session ended (idle too long, server restarted): the click went nowhere.
@@ -49,22 +49,55 @@
     return queue;
   }
 
+  // A busy host (429: too many events waiting over all sessions) has not taken the
+  // event; it is sent again after a pause rather than lost, a few times.
+  async function postEvent(body) {
+    for (let attempt = 0; ; attempt++) {
+      const r = await post('/event', body);
+      if (r.status !== 429 || attempt >= 8) return r;
+      await new Promise((done) => setTimeout(done, 100 * (attempt + 1)));
+    }
+  }
+
   function answer(body) { return post('/answer', body).catch(() => null); }
+
+  // The stream starts with the whole state and then carries what changed ("changes"
+  // events, applied to the state held here); a change that does not fit what is held
+  // (it never should) opens the stream anew, which starts with the whole state again.
+  let stream = null;
+  let held = null;
+  let heldVersion = 0;
 
   function connect() {
     const es = new EventSource('/events?page=' + PAGE);
+    stream = es;
     es.onmessage = (m) => {
       let s;
       try { s = JSON.parse(m.data); } catch (e) { return; }
+      held = s;
+      heldVersion = Number(m.lastEventId);
       receive(s);
     };
+    es.addEventListener('changes', (m) => {
+      try {
+        const c = JSON.parse(m.data);
+        if (!held || c.base !== heldVersion) throw new Error('out of step');
+        held = applyStateChanges(held, c.changes);
+        heldVersion = Number(m.lastEventId);
+      } catch (e) {
+        es.close();
+        connect();
+        return;
+      }
+      receive(held);
+    });
     es.onerror = () => {
-      if (es.readyState === EventSource.CLOSED && !leaving) {
+      if (es.readyState === EventSource.CLOSED && !leaving && es === stream) {
         notice(LOST);
       }
     };
-    window.addEventListener('pagehide', () => { leaving = true; es.close(); });
   }
+  window.addEventListener('pagehide', () => { leaving = true; if (stream) stream.close(); });
 
   function notice(text) {
     if (document.querySelector('.notice')) return;

@@ -1,0 +1,32 @@
+// A file that a Cairo surface writes its document through, which remembers a write that
+// failed (Cairo's own file output does not report a full disk: a cut document was
+// delivered as if complete). Finish makes the data durable and reports whether all of it
+// reached the disk. Not thread-safe; one per document.
+#pragma once
+
+#include <cairo.h>
+
+#include <string>
+
+namespace fmdraw::device {
+
+class FileSink {
+ public:
+  // Opens `path` (made empty); Ok() is false when it cannot be opened.
+  explicit FileSink(const std::string& path);
+  ~FileSink();
+  FileSink(const FileSink&) = delete;
+  FileSink& operator=(const FileSink&) = delete;
+
+  // The write function and closure to give cairo_pdf_surface_create_for_stream.
+  static cairo_status_t Write(void* sink, const unsigned char* data, unsigned int length);
+  [[nodiscard]] bool Ok() const { return fd_ >= 0 && !failed_; }
+  // Flushes to the disk and closes; false when any write, the flush or the close failed.
+  bool Finish();
+
+ private:
+  int fd_ = -1;
+  bool failed_ = false;
+};
+
+}  // namespace fmdraw::device
