@@ -5,11 +5,13 @@
 // what a person at the page could not.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "client/core/controls.h"
+#include "client/core/host.h"
 
 namespace tb::web {
 
@@ -25,6 +27,20 @@ struct BrowserEvent {
 // click, dblclick, keypress (key), change (text), close, cellselect (row, col). Returns
 // nullopt with a reason in *error for anything else.
 std::optional<BrowserEvent> ParseBrowserEvent(std::string_view body, std::string* error);
+
+// An answer to an open message box or save dialog, as the browser sends it.
+struct BrowserAnswer {
+  enum class Kind { kMsgBox, kSave };
+  Kind kind = Kind::kMsgBox;
+  std::uint64_t id = 0;           // the dialog's id from the published state
+  MsgBoxResult button = MsgBoxResult::kOk;  // kMsgBox
+  std::optional<std::string> name;          // kSave: the file name, nullopt = cancelled
+};
+
+// Reads {"kind":"msgbox","id":3,"button":"ok"|"yes"|"no"} or {"kind":"save","id":4,
+// "name":"file.csv"|null}; nullopt for anything else. The name is checked later, when
+// the dialog's default extension is known (SafeFileName).
+std::optional<BrowserAnswer> ParseBrowserAnswer(std::string_view body);
 
 // Why `e` may not reach `doc` now; empty when it may. `isDialog`: doc is an open modal
 // dialog (only dialogs take a close event).

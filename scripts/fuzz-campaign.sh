@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of the `fuzz` preset until each has used a given amount of
+# CPU time, and prints the table of docs/reliability.md: target, CPU time, executions,
+# coverage (edges) at the start and the end, findings.
+#
+#   scripts/fuzz-campaign.sh [--cpu-minutes N] [--jobs N] [--chunk-seconds N]
+#                            [--out DIR] [--no-build] [TARGET ...]
+#
+# --cpu-minutes  CPU time per target (default 30). libFuzzer's own limit counts wall time,
+#                so each target runs in chunks until its CPU time reaches the budget.
+# --jobs         targets run at once (default 2); every fuzzer runs under `nice -n 15`.
+# --out          work folder (default build-fuzz/campaign): corpus/<target> (the seed
+#                corpus plus what the run found), artifacts/<target> (crash-*, leak-*,
+#                timeout-*, oom-* inputs), logs/, results.tsv. A second run with the same
+#                folder goes on from the corpus found so far.
+# TARGET         names from build-fuzz/fuzzers.txt (default: all of them).
+#
+# A finding stops that chunk; the next chunk goes on fuzzing. To keep what a run found
+# small enough for the repository's seed corpus (replayed by ctest):
+#   build-fuzz/bin/NAME -merge=1 NEW_DIR campaign/corpus/NAME
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$top"
+
+cpu_minutes=30 jobs=2 chunk=600 out="" build=1 targets=()
+while (($#)); do
+  case "$1" in
+    --cpu-minutes) cpu_minutes="$2"; shift 2 ;;
+    --jobs) jobs="$2"; shift 2 ;;
+    --chunk-seconds) chunk="$2"; shift 2 ;;
+    --out) out="$2"; shift 2 ;;
+    --no-build) build=0; shift ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+    -*) echo "unknown option $1" >&2; exit 2 ;;
+    *) targets+=("$1"); shift ;;
+  esac
+done
+out="${out:-$top/build-fuzz/campaign}"
+mkdir -p "$out"/{corpus,artifacts,logs}
+
+if ((build)); then
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz --target fuzzers -j 2
+fi
+list="$top/build-fuzz/fuzzers.txt"
+[[ -f "$list" ]] || { echo "no $list: configure the fuzz preset first" >&2; exit 2; }
+if ((${#targets[@]} == 0)); then
+  mapfile -t targets < <(awk 'NF {print $1}' "$list")
+fi
+
+# Fontconfig keeps its configuration for the process's life; that is not a leak.
+export LSAN_OPTIONS="suppressions=$top/formdraw/lsan-suppressions.txt"
+export ASAN_OPTIONS="detect_leaks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TZ="${TZ:-Asia/Tokyo}"
+testdata="${TB_TESTDATA:-$top/../shared/testdata}"
+[[ -d "$testdata" ]] || testdata=/work/shared/testdata
+
+# Seeds kept outside the repository: the Access samples for the Access importer.
+extra_seeds() {
+  case "$1" in
+    jet_import_fuzz) [[ -d "$testdata/jet" ]] && echo "$testdata/jet" ;;
+  esac
+  return 0
+}
+
+# The edge count of libFuzzer's last status line in a log ("cov: N").
+last_cov() { grep -o 'cov: [0-9]*' "$1" | tail -1 | awk '{print $2}'; }
+
+run_target() {
+  local name="$1" seeds dict bin corpus artifacts budget used=0 execs=0 start="" end="" n=0
+  read -r _ seeds dict < <(awk -v n="$name" '$1 == n' "$list")
+  bin="$top/build-fuzz/bin/$name"
+  [[ -x "$bin" ]] || { echo "$name: not built" >&2; return 1; }
+  corpus="$out/corpus/$name" artifacts="$out/artifacts/$name"
+  mkdir -p "$corpus" "$artifacts"
+  [[ "$seeds" != "-" && -d "$seeds" ]] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
+  local args=(-print_final_stats=1 -timeout=20 -rss_limit_mb=2560
+              -artifact_prefix="$artifacts/")
+  [[ "$dict" != "-" && -f "$dict" ]] && args+=(-dict="$dict")
+  budget=$((cpu_minutes * 60))
+  if [[ -f "$out/results.tsv" ]] && grep -q "^$name	" "$out/results.tsv"; then
+    read -r _ used execs start end < <(grep "^$name	" "$out/results.tsv" | tail -1)
+  fi
+  while ((used < budget)); do
+    n=$((n + 1))
+    local log="$out/logs/$name.$(date +%s).log" cpu
+    local left=$((budget - used)) wall=$chunk
+    ((wall > left)) && wall=$left
+    ((wall < 30)) && wall=30
+    cpu=$( { TIMEFORMAT='%U %S'; time nice -n 15 "$bin" "${args[@]}" -max_total_time="$wall" \
+               "$corpus" $(extra_seeds "$name") >"$log" 2>&1 || true; } 2>&1 )
+    used=$((used + $(awk '{printf "%d", $1 + $2}' <<<"$cpu")))
+    execs=$((execs + $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{s += $2} END {print s + 0}')))
+    [[ -z "$start" ]] && start="$(grep -m1 'INITED' "$log" | grep -o 'cov: [0-9]*' | awk '{print $2}')"
+    end="$(last_cov "$log")"
+    printf '%s\t%d\t%d\t%s\t%s\n' "$name" "$used" "$execs" "${start:-0}" "${end:-0}" >>"$out/results.tsv"
+  done
+}
+
+running=0
+for t in "${targets[@]}"; do
+  if ((running >= jobs)); then wait -n || true; running=$((running - 1)); fi
+  run_target "$t" &
+  running=$((running + 1))
+done
+wait || true
+
+printf '| Target | CPU time | Executions | Edges (start → end) | Findings |\n|---|---|---|---|---|\n'
+for t in "${targets[@]}"; do
+  line="$(grep "^$t	" "$out/results.tsv" | tail -1 || true)"
+  [[ -z "$line" ]] && continue
+  read -r _ used execs start end <<<"$line"
+  findings="$(find "$out/artifacts/$t" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)"
+  printf '| %s | %d min | %s | %s → %s | %s |\n' "$t" $((used / 60)) "$execs" "$start" "$end" "$findings"
+done
