@@ -45,9 +45,10 @@ Entry Long(std::uint16_t tag, std::uint32_t v) {
 // A little-endian TIFF: header, strip data, out-of-line values, then the directory.
 std::vector<std::uint8_t> Write(std::vector<Entry> entries, std::span<const std::uint8_t> strip) {
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
-  std::vector<std::uint8_t> out = {'I', 'I', 42, 0, 0, 0, 0, 0};
+  static constexpr std::uint8_t kHeader[] = {'I', 'I', 42, 0, 0, 0, 0, 0};  // directory offset follows
+  std::vector<std::uint8_t> out(std::begin(kHeader), std::end(kHeader));
   const std::uint32_t stripAt = 8;
-  out.insert(out.end(), strip.begin(), strip.end());
+  for (std::uint8_t b : strip) out.push_back(b);
   if (out.size() % 2) out.push_back(0);
   for (auto& e : entries) {
     if (e.tag == 273) e.value = {}, Put(e.value, stripAt, 4);

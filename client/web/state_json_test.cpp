@@ -100,5 +100,24 @@ TEST(EventCheckTest, ParsesOnlyWellFormedEvents) {
     EXPECT_FALSE(ParseBrowserEvent(bad, &why)) << bad;
 }
 
+TEST(EventCheckTest, ParsesOnlyWellFormedAnswers) {
+  auto box = ParseBrowserAnswer(R"({"kind":"msgbox","id":4,"button":"no"})");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->kind, BrowserAnswer::Kind::kMsgBox);
+  EXPECT_EQ(box->id, 4u);
+  EXPECT_EQ(box->button, MsgBoxResult::kNo);
+  auto save = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":"日報.csv"})");
+  ASSERT_TRUE(save && save->name);
+  EXPECT_EQ(*save->name, "日報.csv");
+  auto cancel = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":null})");
+  ASSERT_TRUE(cancel);
+  EXPECT_FALSE(cancel->name);
+  for (const char* bad : {R"({"kind":"msgbox","id":-1,"button":"ok"})", R"({"kind":"msgbox","id":1})",
+                          R"({"kind":"msgbox","id":1,"button":"cancel"})", R"({"kind":"save","id":1})",
+                          R"({"kind":"save","id":1,"name":5})", R"({"kind":"open","id":1})",
+                          R"({"id":1.5,"kind":"msgbox","button":"ok"})", "[]", "{"})
+    EXPECT_FALSE(ParseBrowserAnswer(bad)) << bad;
+}
+
 }  // namespace
 }  // namespace tb::web

@@ -33,7 +33,9 @@ std::vector<std::uint8_t> BuildBitmap(fuzzing::FuzzInput& in) {
   const int offsetNudge = static_cast<std::int8_t>(in.Byte()) / 16;  // -8..7
   const auto body = in.Rest();
   const std::size_t palette = bits <= 8 && bits > 0 ? (std::size_t{4} << bits) : 0;
-  std::vector<std::uint8_t> b(54);
+  std::vector<std::uint8_t> b;
+  b.reserve(54 + body.size());
+  b.resize(54);
   b[0] = 'B';
   b[1] = 'M';
   const std::size_t total = 54 + body.size();
