@@ -7,7 +7,8 @@
 #                            [--out DIR] [--no-build] [TARGET ...]
 #
 # --cpu-minutes  CPU time per target (default 30). libFuzzer's own limit counts wall time,
-#                so each target runs in chunks until its CPU time reaches the budget.
+#                so the targets run in rounds of chunks (--chunk-seconds of wall time,
+#                default 600) until each has used its CPU budget.
 # --jobs         targets run at once (default 2); every fuzzer runs under `nice -n 15`.
 # --out          work folder (default build-fuzz/campaign): corpus/<target> (the seed
 #                corpus plus what the run found), artifacts/<target> (crash-*, leak-*,
@@ -21,6 +22,16 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
+# A campaign runs for hours: run from a copy, so that editing this file meanwhile cannot
+# change the running script under bash's feet.
+if [[ -z "${TB_FUZZ_CAMPAIGN_COPY:-}" ]]; then
+  copy="$(mktemp /tmp/fuzz-campaign.XXXXXX.sh)"
+  cp "$0" "$copy"
+  TB_FUZZ_CAMPAIGN_COPY="$top" exec bash "$copy" "$@"
+fi
+top="$TB_FUZZ_CAMPAIGN_COPY"
+trap 'rm -f "$0"' EXIT
+cd "$top"
 
 cpu_minutes=30 jobs=2 chunk=600 out="" build=1 targets=()
 while (($#)); do
@@ -30,7 +41,7 @@ while (($#)); do
     --chunk-seconds) chunk="$2"; shift 2 ;;
     --out) out="$2"; shift 2 ;;
     --no-build) build=0; shift ;;
-    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,21p' "$top/scripts/fuzz-campaign.sh"; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
   esac
@@ -67,44 +78,54 @@ extra_seeds() {
 # The edge count of libFuzzer's last status line in a log ("cov: N").
 last_cov() { grep -o 'cov: [0-9]*' "$1" | tail -1 | awk '{print $2}'; }
 
-run_target() {
-  local name="$1" seeds dict bin corpus artifacts budget used=0 execs=0 start="" end="" n=0
+# The last state of a target in results.tsv: CPU seconds, executions, start and end edges.
+state_of() {
+  local line
+  line="$(grep "^$1	" "$out/results.tsv" 2>/dev/null | tail -1 || true)"
+  if [[ -n "$line" ]]; then cut -f2- <<<"$line"; else echo "0 0 - -"; fi
+}
+
+# One chunk of a target: at most `chunk` seconds of wall time, then its figures appended
+# to results.tsv.
+run_chunk() {
+  local name="$1" seeds dict bin corpus artifacts used execs start end
   read -r _ seeds dict < <(awk -v n="$name" '$1 == n' "$list")
   bin="$top/build-fuzz/bin/$name"
   [[ -x "$bin" ]] || { echo "$name: not built" >&2; return 1; }
   corpus="$out/corpus/$name" artifacts="$out/artifacts/$name"
   mkdir -p "$corpus" "$artifacts"
-  [[ "$seeds" != "-" && -d "$seeds" ]] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
-  local args=(-print_final_stats=1 -timeout=20 -rss_limit_mb=2560
-              -artifact_prefix="$artifacts/")
+  if [[ "$seeds" != "-" && -d "$seeds" && -z "$(ls -A "$corpus")" ]]; then cp "$seeds"/* "$corpus"/; fi
+  local args=(-print_final_stats=1 -timeout=20 -rss_limit_mb=2560 -artifact_prefix="$artifacts/")
   [[ "$dict" != "-" && -f "$dict" ]] && args+=(-dict="$dict")
-  budget=$((cpu_minutes * 60))
-  if [[ -f "$out/results.tsv" ]] && grep -q "^$name	" "$out/results.tsv"; then
-    read -r _ used execs start end < <(grep "^$name	" "$out/results.tsv" | tail -1)
-  fi
-  while ((used < budget)); do
-    n=$((n + 1))
-    local log="$out/logs/$name.$(date +%s).log" cpu
-    local left=$((budget - used)) wall=$chunk
-    ((wall > left)) && wall=$left
-    ((wall < 30)) && wall=30
-    cpu=$( { TIMEFORMAT='%U %S'; time nice -n 15 "$bin" "${args[@]}" -max_total_time="$wall" \
-               "$corpus" $(extra_seeds "$name") >"$log" 2>&1 || true; } 2>&1 )
-    used=$((used + $(awk '{printf "%d", $1 + $2}' <<<"$cpu")))
-    execs=$((execs + $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{s += $2} END {print s + 0}')))
-    [[ -z "$start" ]] && start="$(grep -m1 'INITED' "$log" | grep -o 'cov: [0-9]*' | awk '{print $2}')"
-    end="$(last_cov "$log")"
-    printf '%s\t%d\t%d\t%s\t%s\n' "$name" "$used" "$execs" "${start:-0}" "${end:-0}" >>"$out/results.tsv"
-  done
+  read -r used execs start end < <(state_of "$name")
+  local log="$out/logs/$name.$(date +%Y%m%d-%H%M%S).log" cpu
+  cpu=$( { TIMEFORMAT='%U %S'; time nice -n 15 "$bin" "${args[@]}" -max_total_time="$chunk" \
+             "$corpus" $(extra_seeds "$name") >"$log" 2>&1 || true; } 2>&1 )
+  used=$((used + $(awk '{printf "%d", $1 + $2}' <<<"$cpu")))
+  execs=$((execs + $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{s += $2} END {print s + 0}')))
+  [[ "$start" == "-" ]] && start="$(grep -m1 'INITED' "$log" | grep -o 'cov: [0-9]*' | awk '{print $2}')"
+  end="$(last_cov "$log")"
+  printf '%s\t%d\t%d\t%s\t%s\n' "$name" "$used" "$execs" "${start:--}" "${end:--}" >>"$out/results.tsv"
 }
 
-running=0
-for t in "${targets[@]}"; do
-  if ((running >= jobs)); then wait -n || true; running=$((running - 1)); fi
-  run_target "$t" &
-  running=$((running + 1))
+# Rounds over every target still below the budget, so that all of them advance together
+# and a campaign stopped early has fuzzed each one for a similar time.
+budget=$((cpu_minutes * 60))
+while :; do
+  pending=()
+  for t in "${targets[@]}"; do
+    read -r used _ < <(state_of "$t")
+    ((used < budget)) && pending+=("$t")
+  done
+  ((${#pending[@]})) || break
+  running=0
+  for t in "${pending[@]}"; do
+    if ((running >= jobs)); then wait -n || true; running=$((running - 1)); fi
+    run_chunk "$t" &
+    running=$((running + 1))
+  done
+  wait || true
 done
-wait || true
 
 printf '| Target | CPU time | Executions | Edges (start → end) | Findings |\n|---|---|---|---|---|\n'
 for t in "${targets[@]}"; do
