@@ -29,9 +29,11 @@ std::string_view SectionName(std::string_view afterBracket) {
   return TrimBlanks(afterBracket.substr(0, close));
 }
 
-// One pair of double quotes around a value is not part of it.
+// One matching pair of double or single quotes around a value is not part of it
+// (Day='1' reads 1); a quote without its partner of the same kind stays.
 std::string_view Unquote(std::string_view v) {
-  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') return v.substr(1, v.size() - 2);
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
   return v;
 }
 

@@ -51,6 +51,12 @@ TEST(ProfileDocumentTest, GetFollowsPrivateProfileRules) {
       {1, "[ Title ]\n  Name  =  two words  \n", "Title", "Name", "two words"},
       {2, "[Print]\nSize=\"  A3  \"\n", "Print", "Size", "  A3  "},
       {3, "[Print]\nSize=\"A3\n", "Print", "Size", "\"A3"},  // one quote only: kept
+      {18, "[Geppou]\nDay='1'\n", "Geppou", "Day", "1"},       // single quotes as double ones
+      {19, "[Title]\nName=' Plant '\n", "Title", "Name", " Plant "},
+      {20, "[Title]\nName='Plant\"\n", "Title", "Name", "'Plant\""},  // quotes of two kinds: kept
+      {21, "[Title]\nName='\n", "Title", "Name", "'"},
+      {22, "[Title]\nName=''\n", "Title", "Name", ""},
+      {23, "[Title]\nName=\"'a'\"\n", "Title", "Name", "'a'"},  // one pair only
       {4, "[Print]\nSize=\n", "Print", "Size", ""},
       {5, "[Print]\nSize=A4\nSize=A3\n", "Print", "Size", "A4"},      // first key wins
       {6, "[Print]\nSize=A4\n[PRINT]\nSize=A3\n", "Print", "Size", "A4"},

@@ -58,18 +58,22 @@ bool StaysUnder(const fs::path& base, const fs::path& p) {
 }  // namespace
 
 std::optional<fs::path> FindEntryIgnoringCase(const fs::path& dir, std::string_view name) {
+  // Of several entries differing only in case, the one whose name sorts first byte-wise
+  // is taken, whatever spelling was asked for: two programs that ask for "TBWeb.ini" and
+  // "TBWEB.ini" then use the same file, and the choice does not depend on the folder's
+  // order.
   std::error_code ec;
-  fs::path exact = dir / fs::path(std::string(name));
-  if (fs::exists(fs::symlink_status(exact, ec))) return exact;
   std::optional<fs::path> best;
-  // Of several entries differing only in case, the smallest name wins, so the choice
-  // does not depend on the directory's order.
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
     if (EqualIgnoringCase(entry, name) && (!best || entry < best->filename().string()))
       best = it->path();
   }
-  return best;
+  if (best || !ec) return best;
+  // A folder that cannot be listed (search permission only) still finds the exact name.
+  fs::path exact = dir / fs::path(std::string(name));
+  if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+  return std::nullopt;
 }
 
 std::optional<fs::path> ResolveUnder(const fs::path& base, std::string_view relative) {

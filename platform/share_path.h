@@ -31,6 +31,9 @@ inline constexpr std::string_view kShareName = "vurodor";
     const std::filesystem::path& base, std::string_view relative);
 
 // The case-insensitive lookup of one existing entry of `dir`; nullopt when none matches.
+// Of several entries that differ only in letter case, the one whose name sorts first
+// byte-wise is taken whatever spelling `name` has, so every caller that asks for the
+// same name in any spelling gets the same entry.
 [[nodiscard]] std::optional<std::filesystem::path> FindEntryIgnoringCase(
     const std::filesystem::path& dir, std::string_view name);
 

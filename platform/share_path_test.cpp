@@ -61,11 +61,15 @@ TEST_F(SharePathTest, ResolveUnderAcceptsOneLeadingSeparator) {
   EXPECT_EQ(ResolveUnder(root_, ".."), std::nullopt);
 }
 
-TEST_F(SharePathTest, ExactNameWinsOverOtherCases) {
-  std::ofstream(root_ / "a.txt") << "1";
-  std::ofstream(root_ / "A.TXT") << "2";
-  EXPECT_EQ(FindEntryIgnoringCase(root_, "A.TXT"), root_ / "A.TXT");
-  EXPECT_EQ(FindEntryIgnoringCase(root_, "A.txt"), root_ / "A.TXT");  // smallest name
+// Whatever spelling is asked for, the case variant that sorts first is the one found, so
+// two programs asking for one name in different spellings share one file.
+TEST_F(SharePathTest, OneCaseVariantWinsWhateverSpellingIsAsked) {
+  std::ofstream(root_ / "TBWeb.ini") << "1";
+  std::ofstream(root_ / "TBWEB.ini") << "2";
+  std::ofstream(root_ / "tbweb.ini") << "3";
+  for (const char* asked : {"TBWeb.ini", "TBWEB.ini", "tbweb.ini", "tbWEB.INI"})
+    EXPECT_EQ(FindEntryIgnoringCase(root_, asked), root_ / "TBWEB.ini") << asked;
+  EXPECT_EQ(ResolveUnder(root_, "\\TBWeb.ini"), root_ / "TBWEB.ini");
   EXPECT_EQ(FindEntryIgnoringCase(root_ / "missing", "x"), std::nullopt);
 }
 

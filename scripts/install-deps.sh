@@ -19,6 +19,8 @@ PACKAGES=(
   qt6-base-dev qt6-translations-l10n
   # independent checkers and browser tests
   zbar-tools poppler-utils chromium chromium-driver xvfb
+  # the Debian package and its tests: dpkg-shlibdeps, unit checks, the example proxy
+  dpkg-dev systemd nginx openssl curl
 )
 
 missing=()

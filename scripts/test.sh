@@ -14,6 +14,8 @@ jobs="$(nproc)"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+# The Debian package made from that build: installed, run, upgraded and purged again.
+bash scripts/package-test.sh
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"

@@ -67,5 +67,22 @@ TEST_F(ClientContract, AccessFileSettingsSelectTheShareDatabase) {
             "\\TB_DataBase\\RIVove.mdb");
 }
 
+// A seeded "TBWeb.ini" beside a "TBWEB.ini" copied from an old installation: the program
+// edits the very file the client reads, whichever spelling each of them asks for.
+TEST_F(ClientContract, BothSpellingsPresentTheProgramEditsTheFileTheClientReads) {
+  WriteBytes(client_.path() / "TBWeb.ini", "[DB]\r\nFLG=0\r\n[SQL]\r\nSOURCE=seeded\r\n");
+  WriteBytes(client_.path() / "TBWEB.ini", "[DB]\r\nFLG=0\r\n[SQL]\r\nSOURCE=copied\r\n");
+  const SettingsStore store(client_.path());
+  SettingsValues v = store.Load();
+  ClientReads();
+  EXPECT_EQ(state_.gSqlSource, v.source);  // both read the same file before the save
+  v.sqlServer = true;
+  v.source = "saved";
+  ASSERT_TRUE(store.Save(v));
+  ClientReads();
+  EXPECT_EQ(state_.gSqlSource, "saved");
+  EXPECT_EQ(state_.gConnectString.rfind("Provider=SQLOLEDB;Data Source=saved;", 0), 0u);
+}
+
 }  // namespace
 }  // namespace setup

@@ -1,5 +1,6 @@
 #include "setup/form1.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGroupBox>
 #include <QImage>
@@ -152,7 +153,18 @@ TEST_F(Form1Test, CloseButtonEndsWithoutSavingOrAsking) {
   EXPECT_EQ(ReadBytes(File()), kFullFile);
 }
 
-// Pixel rectangles worked out by hand from the twip table at 15 twips per pixel.
+// The caption (or title) of a control; a text box has none.
+QString CaptionOf(QWidget* w) {
+  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+  if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+  if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+  return "<unknown kind>";
+}
+
+// Every control of the window: caption, tool tip, and its rectangle worked out by hand
+// from the twip table at 15 twips per pixel (Option1 and Option2 inside Frame1). Text
+// boxes show an empty text when there is no settings file.
 TEST_F(Form1Test, ControlsStandAtTheirDesignedPlaces) {
   auto f = Open();
   EXPECT_EQ(f->objectName(), "Form1");
@@ -160,23 +172,40 @@ TEST_F(Form1Test, ControlsStandAtTheirDesignedPlaces) {
   EXPECT_EQ(f->size(), QSize(507, 295));
   struct Row {
     const char* name;
+    const char* caption;
+    const char* toolTip;
     QRect rect;
   };
   const Row rows[] = {
-      {"Option4", QRect(132, 20, 117, 25)},   {"Option3", QRect(288, 20, 153, 25)},
-      {"Label1_5", QRect(12, 64, 477, 21)},   {"txtSOURCE", QRect(232, 88, 177, 25)},
-      {"Label1_2", QRect(128, 164, 97, 21)},  {"cmdTouroku", QRect(276, 244, 97, 33)},
-      {"cmdEnd", QRect(392, 244, 97, 33)},    {"Text1", QRect(188, 292, 177, 25)},
-      {"Label1_4", QRect(-32, 296, 217, 21)}, {"Frame1", QRect(-4, 312, 373, 53)},
-      {"Option1", QRect(64, 16, 117, 25)},    {"Option2", QRect(220, 16, 97, 25)},
+      {"Option4", "mdb版", "", QRect(132, 20, 117, 25)},
+      {"Option3", "SQL版", "", QRect(288, 20, 153, 25)},
+      {"Label1_5", "SQLServer（RIVove.mdb）　Tabulon7がSQL版の場合のみ", "", QRect(12, 64, 477, 21)},
+      {"Label1_0", "SOURCE", "", QRect(128, 92, 97, 21)},
+      {"txtSOURCE", "", "SQLｻｰﾊﾞｰが存在するPC名", QRect(232, 88, 177, 25)},
+      {"Label1_1", "USER ID", "", QRect(128, 128, 97, 21)},
+      {"txtUID", "", "ユーザID", QRect(232, 124, 177, 25)},
+      {"Label1_2", "PASSWORD", "", QRect(128, 164, 97, 21)},
+      {"txtPWD", "", "パスワード", QRect(232, 160, 177, 25)},
+      {"Label1_3", "DATABASE", "", QRect(128, 200, 97, 21)},
+      {"txtDATABASE", "", "データベース名", QRect(232, 196, 177, 25)},
+      {"cmdTouroku", "登録", "上記内容で登録します。", QRect(276, 244, 97, 33)},
+      {"cmdEnd", "閉じる", "画面を閉じます。", QRect(392, 244, 97, 33)},
+      {"Text1", "", "SQLｻｰﾊﾞｰが存在するPC名", QRect(188, 292, 177, 25)},
+      {"Label1_4", "ODBCName（Vurodor.mdb）", "", QRect(-32, 296, 217, 21)},
+      {"Frame1", "拡張子", "", QRect(-4, 312, 373, 53)},
+      {"Option1", "bin版", "", QRect(64, 16, 117, 25)},
+      {"Option2", "vbd版", "", QRect(220, 16, 97, 25)},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     auto* w = f->findChild<QWidget*>(r.name);
     ASSERT_NE(w, nullptr);
+    EXPECT_EQ(CaptionOf(w).toStdString(), r.caption);
+    EXPECT_EQ(w->toolTip().toStdString(), r.toolTip);
     EXPECT_EQ(w->geometry(), r.rect);
   }
   EXPECT_EQ(f->Option1->parentWidget(), f->Frame1);
+  EXPECT_EQ(f->Option2->parentWidget(), f->Frame1);
   // The lower controls start at or below the bottom edge, except Text1, which shows 3
   // pixels of its top.
   EXPECT_GE(f->Label1[4]->y(), f->height());

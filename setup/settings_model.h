@@ -11,7 +11,9 @@
 namespace setup {
 
 // The name the program creates the file under; an existing file is found whatever the
-// letter case of its name (the client's "TBWeb.ini" is the same file).
+// letter case of its name (the client's "TBWeb.ini" is the same file). When the folder
+// holds several spellings, the platform's one rule picks the entry, the same one the
+// client reads.
 inline constexpr std::string_view kSettingsFileName = "TBWEB.ini";
 
 // Mode of a settings file this program creates: it holds the SQL Server password in

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <future>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,8 @@ class SettingsTest : public ::testing::Test {
   }
   // Marks every report value so that a test can see which ones were left alone.
   void MarkReportValues() {
-    s_.gTitle = s_.gPaperSize = s_.gInkanName1 = s_.gInkanName4 = "old";
+    s_.gTitle = s_.gPaperSize = s_.gInkanName1 = s_.gInkanName2 = s_.gInkanName3 =
+        s_.gInkanName4 = "old";
     s_.gDayStartHour = s_.gMonthStartDay = s_.gYearStartMonth = s_.gWesternYear = -7;
     s_.gInkanCount = s_.gTenkiFlg = s_.gKetaFlg = s_.gInkanFlg = -7;
   }
@@ -85,9 +87,50 @@ class SettingsTest : public ::testing::Test {
   ScriptedHost host_;
 };
 
+// The 14 report keys in their reading order, each with a value of its own in the file, so
+// that a key read into the wrong variable, or read out of its turn, shows.
+struct ReportKey {
+  const char* section;
+  const char* key;
+  const char* value;   // as written in the file
+  bool integer;        // an integer key: a bad value ends the reading here
+  std::string (*read)(const ClientState&);  // the variable it feeds, as text
+  const char* expected;                     // that variable after a complete reading
+};
+
+const ReportKey kReportKeys[] = {
+    {"Title", "Name", "中央浄水場", false, [](const ClientState& s) { return s.gTitle; }, "中央浄水場"},
+    {"Print", "Size", "A4", false, [](const ClientState& s) { return s.gPaperSize; }, "A4"},
+    {"Nippou", "Hour", "8", true, [](const ClientState& s) { return std::to_string(s.gDayStartHour); }, "8"},
+    {"Geppou", "Day", "21", true, [](const ClientState& s) { return std::to_string(s.gMonthStartDay); }, "21"},
+    {"Nenpou", "Month", "4", true, [](const ClientState& s) { return std::to_string(s.gYearStartMonth); }, "4"},
+    {"Inkan", "Name1", "場長", false, [](const ClientState& s) { return s.gInkanName1; }, "場長"},
+    {"Inkan", "Name2", "課長", false, [](const ClientState& s) { return s.gInkanName2; }, "課長"},
+    {"Inkan", "Name3", "係長", false, [](const ClientState& s) { return s.gInkanName3; }, "係長"},
+    {"Inkan", "Name4", "担当", false, [](const ClientState& s) { return s.gInkanName4; }, "担当"},
+    {"Mode", "Year", "6", true, [](const ClientState& s) { return std::to_string(s.gWesternYear); }, "6"},
+    {"Inkan", "Kosuu", "3", true, [](const ClientState& s) { return std::to_string(s.gInkanCount); }, "3"},
+    {"Tenki", "Flg", "2", true, [](const ClientState& s) { return std::to_string(s.gTenkiFlg); }, "2"},
+    {"Keta", "Flg", "1", false, [](const ClientState& s) { return std::to_string(s.gKetaFlg); }, "1"},
+    {"Inkan", "Flg", "5", true, [](const ClientState& s) { return std::to_string(s.gInkanFlg); }, "5"},
+};
+
+// The report file of kReportKeys, keys grouped under their sections; the key at index
+// `broken` holds a value that is no number.
+std::string ReportIniOf(std::size_t broken = std::size(kReportKeys)) {
+  std::string ini;
+  std::map<std::string, std::string> sections;
+  for (std::size_t i = 0; i < std::size(kReportKeys); ++i) {
+    const auto& k = kReportKeys[i];
+    sections[k.section] += std::string(k.key) + "=" + (i == broken ? "x" : k.value) + "\r\n";
+  }
+  for (const auto& [name, lines] : sections) ini += "[" + name + "]\r\n" + lines;
+  return ini;
+}
+
 TEST_F(SettingsTest, ReadsEveryKeyOfBothFiles) {
   ClientIni("[SQL]\r\nSOURCE=srv\r\nUID=sa\r\nPWD=pw\r\nDATABASE=plant\r\n[DB]\r\nFLG=0\r\n[KIND]\r\nFLG=1\r\n");
-  ReportIni(FullReportIni(), "VURODOR.INI");
+  ReportIni(ReportIniOf(), "VURODOR.INI");
   ReadSettings(s_, host_);
   EXPECT_TRUE(host_.messages.empty());
   EXPECT_EQ(s_.gSqlSource, "srv");
@@ -97,18 +140,44 @@ TEST_F(SettingsTest, ReadsEveryKeyOfBothFiles) {
   EXPECT_EQ(s_.gConnectString,
             "Provider=Microsoft.jet.OLEDB.4.0;Data Source=\\\\PLANT:8080\\vurodor\\TB_DataBase\\RIVove.mdb");
   EXPECT_EQ(s_.gKindFlg, "1");
-  EXPECT_EQ(s_.gTitle, "中央浄水場");
+  for (const auto& k : kReportKeys) EXPECT_EQ(k.read(s_), k.expected) << k.section << " " << k.key;
+}
+
+// A bad integer ends the reading at that key: every key before it has its new value, that
+// key and every later one keep their old values. So the reading order itself is checked.
+TEST_F(SettingsTest, EachIntegerKeyEndsTheReadingInItsTurn) {
+  for (std::size_t broken = 0; broken < std::size(kReportKeys); ++broken) {
+    if (!kReportKeys[broken].integer) continue;
+    SCOPED_TRACE(kReportKeys[broken].key);
+    host_.messages.clear();
+    MarkReportValues();
+    std::vector<std::string> old;
+    for (const auto& k : kReportKeys) old.push_back(k.read(s_));
+    ReportIni(ReportIniOf(broken));
+    ReadSettings(s_, host_);
+    EXPECT_EQ(Messages(), std::vector<std::string>{std::string(msg::kServerUnknown)});
+    for (std::size_t i = 0; i < std::size(kReportKeys); ++i) {
+      const auto& k = kReportKeys[i];
+      EXPECT_EQ(k.read(s_), i < broken ? k.expected : old[i]) << k.section << " " << k.key;
+    }
+  }
+}
+
+// A value in single quotes loses them as one in double quotes does.
+TEST_F(SettingsTest, QuotedValuesReadWithoutTheirQuotes) {
+  std::string ini = ReportIniOf();
+  ini.replace(ini.find("Day=21"), 6, "Day='21'");
+  ini.replace(ini.find("Name=中央浄水場"), std::string("Name=中央浄水場").size(), "Name='Plant'");
+  ini.replace(ini.find("Size=A4"), 7, "Size=\"A3\"");
+  ReportIni(ini);
+  ClientIni("[SQL]\r\nPWD='p;w'\r\n");
+  ReadSettings(s_, host_);
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(s_.gMonthStartDay, 21);
+  EXPECT_EQ(s_.gTitle, "Plant");
   EXPECT_EQ(s_.gPaperSize, "A3");
-  EXPECT_EQ(s_.gDayStartHour, 8);
-  EXPECT_EQ(s_.gMonthStartDay, 1);
-  EXPECT_EQ(s_.gYearStartMonth, 4);
-  EXPECT_EQ(s_.gInkanName1, "課長");
-  EXPECT_EQ(s_.gInkanName4, "担当");
-  EXPECT_EQ(s_.gWesternYear, 1);
-  EXPECT_EQ(s_.gInkanCount, 3);
-  EXPECT_EQ(s_.gTenkiFlg, 1);
-  EXPECT_EQ(s_.gKetaFlg, 1);
-  EXPECT_EQ(s_.gInkanFlg, 1);
+  EXPECT_EQ(s_.gSqlPwd, "p;w");
+  EXPECT_EQ(s_.gInkanFlg, 5);  // read to the end
 }
 
 TEST_F(SettingsTest, OnlyDbFlagOneSelectsSqlServerWithValuesAsRead) {

@@ -34,9 +34,14 @@ struct OdbcConnectPlan {
 
 using OdbcAttributes = std::vector<std::pair<std::string, std::string>>;
 
-// "{value}" with every "}" doubled.
+// "{value}" with every "}" doubled, as the ODBC connection-string grammar has it.
 [[nodiscard]] std::string OdbcBraced(std::string_view value);
-// "DRIVER={path};KEY={value};..." in the order given.
+// "{value}" as the FreeTDS driver reads a braced value: up to the first "}" that is
+// followed by ";", with no doubling (a doubled "}" would arrive doubled, measured with
+// FreeTDS 1.3). A value holding "};" cannot be passed and throws DbError.
+[[nodiscard]] std::string FreeTdsBraced(std::string_view value);
+// "DRIVER={path};KEY={value};..." in the order given, values braced for FreeTDS. Throws
+// DbError for a value that cannot be passed.
 [[nodiscard]] std::string OdbcConnectionString(const std::filesystem::path& driver,
                                                const OdbcAttributes& attributes);
 // The plan for the SQL Server values of `context` through the FreeTDS driver at `driver`.

@@ -25,10 +25,20 @@ TEST(OdbcPlanTest, ValuesReachTheDriverBracedWhateverTheyHold) {
   OdbcConnectPlan plan = SqlServerPlan(c, "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so");
   EXPECT_EQ(plan.connectionString,
             "DRIVER={/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so};SERVER={srv\\INST,1433};"
-            "DATABASE={日報DB};UID={sa};PWD={p;w}}d=x{};TDS_Version={7.4};ClientCharset={UTF-8};");
+            "DATABASE={日報DB};UID={sa};PWD={p;w}d=x{};TDS_Version={7.4};ClientCharset={UTF-8};");
   EXPECT_EQ(plan.loginTimeoutSeconds, 7);
   EXPECT_EQ(plan.connectionTimeoutSeconds, 7);
   EXPECT_EQ(plan.queryTimeoutSeconds, kQueryTimeoutSeconds);
+}
+
+// The driver ends a braced value at the first "}" before ";": such a value is refused
+// rather than cut.
+TEST(OdbcPlanTest, AValueTheDriverWouldCutIsRefused) {
+  ConnectionContext c;
+  c.sqlPwd = "a};b";
+  EXPECT_THROW((void)SqlServerPlan(c, "/d.so"), DbError);
+  c.sqlPwd = "a}";  // a "}" at the end is no cut
+  EXPECT_NE(SqlServerPlan(c, "/d.so").connectionString.find("PWD={a}};"), std::string::npos);
 }
 
 TEST(OdbcPlanTest, TimeoutsAreAlwaysSet) {

@@ -16,10 +16,16 @@ std::string OdbcBraced(std::string_view value) {
   return out;
 }
 
+std::string FreeTdsBraced(std::string_view value) {
+  if (value.find("};") != std::string_view::npos)
+    throw DbError("a SQL Server setting holding \"};\" cannot be passed to the driver");
+  return "{" + std::string(value) + "}";
+}
+
 std::string OdbcConnectionString(const std::filesystem::path& driver,
                                  const OdbcAttributes& attributes) {
   std::string out = "DRIVER=" + OdbcBraced(driver.string()) + ";";
-  for (const auto& [key, value] : attributes) out += key + "=" + OdbcBraced(value) + ";";
+  for (const auto& [key, value] : attributes) out += key + "=" + FreeTdsBraced(value) + ";";
   return out;
 }
 

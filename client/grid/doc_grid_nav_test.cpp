@@ -90,6 +90,68 @@ TEST(GridNav, PagesWrapBothWaysAndOnePageStaysPut) {
   EXPECT_TRUE(one.host.pointers.empty());
 }
 
+// Two pages that differ everywhere: page 1 has a title and three tags with values, page 2
+// no title and one tag, in a column page 1 also uses, with values of its own.
+void TwoDifferentPages(testing_share::Share& sh) {
+  using testing_share::Tag;
+  for (long long id : {11, 12, 13}) {
+    sh.AddTag({id, "一頁" + std::to_string(id), "中", "小", "m", "0.0", 0});
+    sh.Place(1, 1, static_cast<int>(id - 10), id);
+    sh.Put(1, "2026/3/7", id, {{"1" + std::to_string(id), "2", "3"}, "99", "9", "1" + std::to_string(id), "2"});
+  }
+  sh.AddTag({21, "二頁", "中2", "", "t", "0", 0});
+  sh.Place(1, 2, 2, 21);
+  sh.Put(1, "2026/3/7", 21, {{"", "", "", "", "500", "400"}, "900", "450", "500", "400"});
+  sh.Title(1, 1, "一頁目");
+}
+
+// Every text and colour of the grid, for comparing two loads.
+std::vector<std::string> Snapshot(const FlexGrid& g) {
+  auto colour = [](std::optional<Colour> c) { return c ? std::to_string(*c) : std::string("-"); };
+  std::vector<std::string> out;
+  for (int r = 0; r < g.Rows(); ++r)
+    for (int c = 0; c < g.Cols(); ++c)
+      out.push_back(std::to_string(r) + "," + std::to_string(c) + " " + g.TextMatrix(r, c) + " " +
+                    colour(g.CellForeColour(r, c)) + " " + colour(g.CellBackColour(r, c)));
+  return out;
+}
+
+// Page `page` of the daily report of 2026/3/7 (two pages), loaded on a share.
+struct LoadedPage {
+  LoadedPage(const testing_share::Share& sh, int page) {
+    sh.ReadInto(s, host);
+    testing_share::SetReport(s, 1, 2026y / 3 / 7, 2, page);
+    doc = std::make_unique<DocGrid>(s, host);
+    FireTimers(*doc);
+  }
+  ClientState s;
+  ScriptedHost host;
+  std::unique_ptr<DocGrid> doc;
+};
+
+// A page step from a loaded, scrolled page shows the new page as a fresh load shows it:
+// its own tags and values, no cell and no title left of the page before, first column.
+TEST(GridNav, APageStepLoadsThatPageAndLeavesNothingOfTheLastOne) {
+  testing_share::Share sh;
+  TwoDifferentPages(sh);
+  LoadedPage stepped(sh, 1);
+  DocGrid& doc = *stepped.doc;
+  ASSERT_EQ(doc.Grid().TextMatrix(4, 3), "113.0");
+  ASSERT_EQ(doc.Controls()["lblPageTitle"].caption, "一頁目");
+  doc.Grid().SetLeftCol(9);  // the user scrolled to the right
+  doc.Handle({UiEvent::Kind::kClick, "cmdJiPage"});
+  FireTimers(doc);
+
+  EXPECT_EQ(doc.Controls()["lblPage"].caption, "2/2");
+  EXPECT_EQ(doc.Controls()["lblPageTitle"].caption, "");
+  EXPECT_EQ(doc.Grid().LeftCol(), 1);
+  EXPECT_EQ(doc.Grid().TextMatrix(0, 2), "二頁");
+  EXPECT_EQ(doc.Grid().TextMatrix(8, 2), "500");
+  EXPECT_EQ(doc.Grid().TextMatrix(4, 2), "");
+  EXPECT_EQ(doc.Grid().TextMatrix(28, 2), "900");
+  EXPECT_EQ(Snapshot(doc.Grid()), Snapshot(LoadedPage(sh, 2).doc->Grid()));
+}
+
 // Presses the ten-key dialog's keys for `entry`, then 確 定 (or 取 消 when entry is empty).
 void TypeOnTenkey(Document& d, const std::string& entry) {
   if (entry.empty()) {
@@ -171,6 +233,18 @@ TEST_F(TitleJump, DoubleClickPicksAndEmptyCellAsksAgain) {
   EXPECT_EQ(t.host.MessageTexts(), std::vector<std::string>{std::string(msg::kClickTitleCell)});
   EXPECT_EQ(t.s.gCurrentPage, 3);
   EXPECT_EQ(t.Caption("lblPageTitle"), "タイトル3");
+}
+
+// A double click on the heading row picks the current cell, as one on a list cell does.
+TEST_F(TitleJump, DoubleClickOnTheHeadingPicksTheCurrentRow) {
+  t.host.onModal = [&](Document& d) {
+    d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 2, 1});
+    EXPECT_TRUE(d.Handle({UiEvent::Kind::kDblClick, "MSFlexGrid1", 0, {}, 0, 0}));  // on "PAGE"
+  };
+  t.Click("lblPageTitle");
+  EXPECT_TRUE(t.host.messages.empty());
+  EXPECT_EQ(t.s.gCurrentPage, 2);
+  EXPECT_EQ(t.Caption("lblPageTitle"), "タイトル2");
 }
 
 TEST_F(TitleJump, CloseKeepsThePage) {

@@ -125,7 +125,10 @@ bool FrmTitleItiran::Handle(const UiEvent& e) {
   if (c == nullptr || !c->visible || !c->enabled) return false;
   if (e.control == "MSFlexGrid1") {
     if (e.kind == K::kClick || e.kind == K::kCellSelect) return MSFlexGrid1_SelectCell(e.row, e.col);
-    if (e.kind != K::kDblClick || !MSFlexGrid1_SelectCell(e.row, e.col)) return false;
+    if (e.kind != K::kDblClick) return false;
+    // A double click anywhere on the list picks the current cell; on a list cell it first
+    // makes that cell current, on the heading row the current cell stays.
+    (void)MSFlexGrid1_SelectCell(e.row, e.col);
     MSFlexGrid1_DblClick();
     return true;
   }

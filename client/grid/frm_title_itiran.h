@@ -1,7 +1,7 @@
 // The page-title list "frmTitleItiran": a modal dialog listing every page title of the
 // current report kind in page order (MSFlexGrid1: PAGE, タイトル). Picking a row with
-// "選択" or a double click sets gCurrentPage to that row's page and gTitleJump to 1, then
-// closes; "閉じる" closes without a pick. The list is filled when the dialog is created.
+// "選択" or a double click anywhere on the list (on the heading row the current cell
+// stays) sets gCurrentPage to the current row's page and gTitleJump to 1, then closes; "閉じる" closes without a pick. The list is filled when the dialog is created.
 // Not thread-safe: one session's UI thread.
 #pragma once
 

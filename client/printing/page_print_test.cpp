@@ -160,13 +160,22 @@ TEST_F(PagePrint, MissingFormIsReportedAndLogged) {
   EXPECT_NE(log.find("FormatFile = \\\\HOST\\vurodor\\TB_Format\\DFmt_A3.fed"), std::string::npos) << log;
 }
 
-TEST_F(PagePrint, Size15PrintsOnTheB4FormPortraitOn15By11Paper) {
-  s.gPaperSize = "15";
-  PrintGridPage(s, host, grid);
-  EXPECT_THAT(fake.Lines("FmSetPrinterDriver"), ElementsAre("FmSetPrinterDriver 0x40000203 1 46 0 0 0 0 256 0 0 0 0 0"));
-  const auto init = fake.Lines("FmInit");
-  ASSERT_EQ(init.size(), 1u);
-  EXPECT_NE(init[0].find("DFmt_B4.fed"), std::string::npos);
+// The page print knows all six sizes; "15" prints on the B4 form, portrait, on its own paper.
+TEST_F(PagePrint, EverySizePrintsOnItsFormAndPaper) {
+  const std::tuple<const char*, const char*, const char*> sizes[] = {
+      {"A3", "2 8", "DFmt_A3.fed"}, {"A4", "2 9", "DFmt_A4.fed"},   {"B4", "2 12", "DFmt_B4.fed"},
+      {"B5", "2 13", "DFmt_B5.fed"}, {"15", "1 46", "DFmt_B4.fed"}, {"10", "1 45", "DFmt_10.fed"}};
+  for (const auto& [size, paper, form] : sizes) {
+    SCOPED_TRACE(size);
+    FakeLibrary f;
+    for (int i = 1; i <= 15; ++i) f.SetField("M_KOMOKU" + std::to_string(i), Left(i), 4300, Left(i) + 2500, 4900);
+    s.gPaperSize = size;
+    PrintGridPage(s, host, grid);
+    EXPECT_THAT(f.Lines("FmSetPrinterDriver"),
+                ElementsAre("FmSetPrinterDriver 0x40000203 " + std::string(paper) + " 0 0 0 0 256 0 0 0 0 0"));
+    EXPECT_THAT(f.Lines("FmInit"), ElementsAre(::testing::HasSubstr(std::string("TB_Format/") + form + "\"")));
+    EXPECT_EQ(f.Lines("FmPrintOut").size(), 1u);
+  }
 }
 
 }  // namespace

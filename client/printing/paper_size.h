@@ -23,17 +23,22 @@ struct PaperLayout {
   }
 };
 
+// The two print jobs know different sizes: the range print A3 and A4 only, the page
+// print all six.
+enum class PrintJobKind { kRange, kPage };
+
 struct PaperSize {
   std::string_view size;    // the [Print] Size value, compared exactly ("A3")
+  bool rangePrint;          // the range print knows this size too
   std::int32_t paperCode;   // printer-settings paper code
   std::int32_t orientation; // 1 portrait, 2 landscape
   std::string_view formSuffix;
   PaperLayout layout;
 };
 
-// Looks a [Print] Size value up (exact, case-sensitive). Both the page print and the
-// range print know all six sizes.
-[[nodiscard]] std::optional<PaperSize> FindPaperSize(std::string_view size);
+// Looks a [Print] Size value up (exact, case-sensitive) among the sizes `job` knows; a
+// size it does not know gives nullopt (the job then has no form file).
+[[nodiscard]] std::optional<PaperSize> FindPaperSize(std::string_view size, PrintJobKind job);
 
 // "DFmt_" / "MFmt_" / "YFmt_" by report kind, then the suffix and ".fed".
 [[nodiscard]] std::string FormFileName(int reportKind, std::string_view suffix);

@@ -8,6 +8,7 @@
 #include "client/core/query_texts.h"
 #include "client/core/vb_error.h"
 #include "client/printing/fmdraw_api.h"
+#include "client/printing/job_gate.h"
 #include "client/printing/paper_size.h"
 #include "client/printing/print_environment.h"
 #include "platform/share_path.h"
@@ -26,9 +27,9 @@ struct JobSetup {
   std::string formPath;  // share path as the client builds it; empty for an unknown size
 };
 
-JobSetup ChoosePaper(ClientState& s, const FmDrawApi& api) {
+JobSetup ChoosePaper(ClientState& s, const FmDrawApi& api, PrintJobKind kind) {
   JobSetup job;
-  job.paper = FindPaperSize(s.gPaperSize);
+  job.paper = FindPaperSize(s.gPaperSize, kind);
   if (!job.paper) return job;  // the form path stays empty and FmInit refuses it
   s.gPaperLayout = job.paper->layout.AsArray();
   job.formPath = s.gServerFolder + "\\TB_Format\\" + FormFileName(s.gReportKind, job.paper->formSuffix);
@@ -121,7 +122,7 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
   s.gSavedDevice = ReadDefaultDevice();
   if (!s.gDataCn) OpenDataConnection(s);
   const std::string key = PeriodKey(s.gReportKind, periodDate);
-  const JobSetup job = ChoosePaper(s, api);
+  const JobSetup job = ChoosePaper(s, api, PrintJobKind::kRange);
   const std::string heading = job.paper ? RangePeriodHeading(s, periodDate) : std::string();
   RangeJobCleanup cleanup(s, api);
   s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
@@ -153,6 +154,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
 void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
   if (host.MsgBox(msg::kPrintThisPage, MsgBoxButtons::kYesNo, msg::kCaptionConfirm) != MsgBoxResult::kYes)
     return;
+  const auto job = PrintJobs().Enter();
+  if (!job) return;  // the server is stopping
   // From here a failing statement is passed over and the next one runs.
   host.SetStatusText(msg::kStatusPrinting);
   ResumeNext([&] { s.gSavedDevice = ReadDefaultDevice(); });
@@ -165,7 +168,7 @@ void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
   host.SetMousePointer(MousePointer::kHourglass);
   ResumeNext([&] {
     const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
-    const JobSetup job = ChoosePaper(s, api);
+    const JobSetup job = ChoosePaper(s, api, PrintJobKind::kPage);
     if (const auto rc = OpenSession(s, api, job); rc != 0) {
       ReportOpenFailure(s, host, api, rc, job, true);
       return;

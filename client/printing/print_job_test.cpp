@@ -12,6 +12,7 @@
 
 #include "client/core/messages.h"
 #include "client/printing/print_test_share.h"
+#include "client/printing/job_gate.h"
 #include "client/printing/range_print.h"
 #include "platform/profile.h"
 
@@ -189,7 +190,12 @@ TEST_F(PrintJob, FailuresToOpenTheSession) {
   const Case cases[] = {
       {"A3", -3, std::string(msg::kFormFileMissing), true},
       {"a4", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},  // unknown size: empty form name
-      {"B5", -7, std::string(msg::kPrinterErrorPrefix) + "-7", true},
+      {"A4", -7, std::string(msg::kPrinterErrorPrefix) + "-7", true},
+      // The range print knows A3 and A4 only: the page print's other sizes are unknown here.
+      {"B4", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
+      {"B5", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
+      {"15", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
+      {"10", 0, std::string(msg::kPrinterErrorPrefix) + "-2", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.size);
@@ -201,6 +207,7 @@ TEST_F(PrintJob, FailuresToOpenTheSession) {
     PrintReportPeriod(s, host, Day(2026, 3, 7));
     EXPECT_THAT(host.MessageTexts(), ElementsAre(c.message));
     EXPECT_EQ(f.Lines("FmSetPrinterDriver").size(), c.driverCall ? 1u : 0u);
+    if (!c.driverCall) EXPECT_THAT(f.Lines("FmInit"), ElementsAre("FmInit 0 0 1 100 0 0 0 0 0 0 \"\" \"\""));
     EXPECT_TRUE(f.Lines("FmPrintForm").empty());
     EXPECT_EQ(f.Lines().back(), "FmTerm");
     EXPECT_EQ(s.gPrintSession, (std::array<std::int32_t, 4>{}));
@@ -251,6 +258,24 @@ TEST_F(PrintJob, ThreeDaysAreThreeJobsInDateOrderAndAFailedJobDoesNotStopTheRang
   EXPECT_EQ(again.Lines("FmInit").size(), 3u);
 }
 
+TEST_F(PrintJob, AStoppingServerLetsTheRunningJobEndAndStartsNoOther) {
+  share.AddPage(1, 1, "");
+  share.AddPage(1, 2, "");
+  s.gMaxPage = 2;
+  // The server starts stopping while the first period prints its first page.
+  host.onDoEvents = [] { PrintJobs().Close(); };
+  RunRangePrint(s, host, {2026, 1, 31, 2026, 2, 2});
+  PrintJobs().Open();
+  host.onDoEvents = nullptr;
+  // The first document is whole (both pages, closed); no later period began.
+  EXPECT_EQ(fake.Lines("FmInit").size(), 1u);
+  EXPECT_EQ(fake.Lines("FmPrintOut").size(), 2u);
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 1u);
+  EXPECT_EQ(PrintJobs().Running(), 0);
+  EXPECT_EQ(host.statusText, "");
+  EXPECT_FALSE(s.gDataCn);
+}
+
 TEST_F(PrintJob, MonthlyRangeAcrossTheYearEndHasTheDaysOfEachMonth) {
   s.gReportKind = 2;
   s.gDataTable = "D_MDAT";
@@ -269,15 +294,35 @@ TEST_F(PrintJob, MonthlyRangeAcrossTheYearEndHasTheDaysOfEachMonth) {
                           "FmPrintDataField \"M_MIDASHI\" \"2027年 1月\"", "FmPrintDataField \"M_MIDASHI\" \"2027年 2月\""));
 }
 
-TEST_F(PrintJob, MonthlyRangeWithADisabledDayTheMonthLacksStartsOnTheMonthsLastDay) {
-  s.gReportKind = 2;
-  s.gDataTable = "D_MDAT";
-  s.gItemSql = sql::ItemQuery(2);
+// A disabled day label counts: a day its month does not have makes no date, so the range
+// is refused as a daily one is, even when the months alone would make a range.
+TEST_F(PrintJob, ADisabledDayPastTheMonthsEndRefusesTheRange) {
+  PrintShare::SetKind(s, 2, 28);
   share.AddPage(2, 1, "");
-  RunRangePrint(s, host, {2026, 2, 31, 2026, 3, 31});
-  EXPECT_TRUE(host.messages.empty());
+  RunRangePrint(s, host, {2026, 2, 30, 2026, 2, 28});
+  RunRangePrint(s, host, {2026, 2, 28, 2026, 4, 31});
+  s.gReportKind = 3;
+  RunRangePrint(s, host, {2025, 2, 29, 2026, 3, 1});
+  const std::string bad(msg::kBadPrintRange);
+  EXPECT_THAT(host.MessageTexts(), ElementsAre(bad, bad, bad));
+  EXPECT_TRUE(fake.Lines().empty());
+}
+
+// A yearly range counts whole years from the start's year: 2026/5/5 to 2027/3/1 is two.
+TEST_F(PrintJob, YearlyRangePrintsOneJobPerYear) {
+  PrintShare::SetKind(s, 3, 12);
+  share.AddPage(3, 1, "");
+  share.AddItem(3, 1, 1, 7, "", "取水量", "", "m3", "0");
+  share.AddValues("D_YDAT", "2026", 7, {"26"}, {});
+  share.AddValues("D_YDAT", "2027", 7, {"27"}, {});
+  RunRangePrint(s, host, {2026, 5, 5, 2027, 3, 1});
   EXPECT_THAT(fake.Lines("FmPrintDataField \"M_MIDASHI\""),
-              ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年 2月\"", "FmPrintDataField \"M_MIDASHI\" \"2026年 3月\""));
+              ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年度\"", "FmPrintDataField \"M_MIDASHI\" \"2027年度\""));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"DATA1_1\""),
+              ElementsAre("FmPrintDataField \"DATA1_1\" \"26\"", "FmPrintDataField \"DATA1_1\" \"27\""));
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 2u);
+  EXPECT_EQ(s.gDateKey, "2027");
+  EXPECT_EQ(s.gReportDate, Day(2028, 1, 1));
 }
 
 TEST_F(PrintJob, RangeRefusals) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "client/core/messages.h"
 #include "client/printing/page_hooks.h"
 #include "client/printing/print_job.h"
 #include "client/printing/print_test_share.h"
@@ -200,31 +201,48 @@ namespace {
 
 // On every paper, a red maximum and a blue minimum drawn as free text end where the
 // value fields end theirs, on the row of their field: the report forms and the client's
-// layout values agree.
+// layout values agree. The range print knows A3 and A4; every paper prints from the grid
+// page, loaded here on the same share.
 TEST_F(TraceToFolder, FreeTextAndFieldValuesShareTheirColumnOnEveryPaper) {
+  s.gDateKey = "2026/2/1";
+  s.gDateCaption = "2026年 2月 1日 日曜日";
+  s.gPeriodUnit = "時";
+  s.gCurrentPage = 1;
+  DocGrid grid(s, host);
+  FireTimers(grid);
+  DocGridView view(grid);
   for (const char* size : {"A3", "A4", "B4", "B5", "10"}) {
-    SCOPED_TRACE(size);
-    for (const auto& f : Printed(".trace.txt")) fs::remove(f);
-    s.gPaperSize = size;
-    PrintReportPeriod(s, host, std::chrono::year{2026} / 2 / 1);
-    const auto traces = Printed(".trace.txt");
-    ASSERT_EQ(traces.size(), 1u);
-    const auto texts = TextsOf(platform::Cp932ToUtf8(::tb::testing::ReadBytes(traces[0])));
-    auto first = [&](const std::string& text) {
-      for (const auto& t : texts)
-        if (t.text == text) return t;
-      ADD_FAILURE() << text;
-      return TracedText{};
-    };
-    const TracedText max = first("1,040.0"), hour23 = first("1,030.0"), hour22 = first("1,020.0");
-    const TracedText min = first("0.11"), hour2 = first("0.12");
-    EXPECT_EQ(max.colour, "0000FF");
-    EXPECT_EQ(min.colour, "FF0000");
-    EXPECT_NEAR(max.lastX, hour23.lastX, 1);
-    EXPECT_NEAR(min.lastX, hour2.lastX, 1);
-    EXPECT_NEAR(max.y - hour23.y, hour23.y - hour22.y, 1);
-    EXPECT_GT(max.y, hour23.y);
+    for (const bool range : {true, false}) {
+      if (range && std::string(size) != "A3" && std::string(size) != "A4") continue;
+      SCOPED_TRACE(std::string(size) + (range ? " range" : " page"));
+      for (const auto& f : Printed(".trace.txt")) fs::remove(f);
+      s.gPaperSize = size;
+      if (range) {
+        PrintReportPeriod(s, host, std::chrono::year{2026} / 2 / 1);
+      } else {
+        host.msgBoxAnswers.push_back(MsgBoxResult::kYes);
+        PrintGridPage(s, host, view);
+      }
+      const auto traces = Printed(".trace.txt");
+      ASSERT_EQ(traces.size(), 1u);
+      const auto texts = TextsOf(platform::Cp932ToUtf8(::tb::testing::ReadBytes(traces[0])));
+      auto first = [&](const std::string& text) {
+        for (const auto& t : texts)
+          if (t.text == text) return t;
+        ADD_FAILURE() << text;
+        return TracedText{};
+      };
+      const TracedText max = first("1,040.0"), hour23 = first("1,030.0"), hour22 = first("1,020.0");
+      const TracedText min = first("0.11"), hour2 = first("0.12");
+      EXPECT_EQ(max.colour, "0000FF");
+      EXPECT_EQ(min.colour, "FF0000");
+      EXPECT_NEAR(max.lastX, hour23.lastX, 1);
+      EXPECT_NEAR(min.lastX, hour2.lastX, 1);
+      EXPECT_NEAR(max.y - hour23.y, hour23.y - hour22.y, 1);
+      EXPECT_GT(max.y, hour23.y);
+    }
   }
+  EXPECT_THAT(host.MessageTexts(), ::testing::Each(std::string(msg::kPrintThisPage)));
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ class FakeLibrary {
   FakeLibrary& operator=(const FakeLibrary&) = delete;
 
   void SetInitResult(int rc) { Call<void (*)(int32_t)>("FakeFmSetInitResult")(rc); }
+  // Every FmInit call overwrites `file` with `bytes` (before it answers).
+  void SetInitWrite(const fs::path& file, const std::string& bytes) {
+    Call<void (*)(const char*, const char*)>("FakeFmSetInitWrite")(file.c_str(), bytes.c_str());
+  }
   void SetField(const std::string& name, int l, int t, int r, int b) {
     Call<void (*)(const char*, int32_t, int32_t, int32_t, int32_t)>("FakeFmSetField")(name.c_str(), l, t, r, b);
   }
@@ -149,6 +153,14 @@ class PrintShare {
     s.gDataTable = "D_DDAT";
     s.gItemSql = sql::ItemQuery(1);
     s.gMaxPage = 1;
+  }
+
+  // Switches the described report to another kind with `rows` period rows.
+  static void SetKind(ClientState& s, int kind, int rows) {
+    s.gReportKind = static_cast<std::int16_t>(kind);
+    s.gDataTable = kind == 1 ? "D_DDAT" : kind == 2 ? "D_MDAT" : "D_YDAT";
+    s.gItemSql = sql::ItemQuery(kind);
+    s.gColumnCount = static_cast<std::int16_t>(rows);
   }
 
   [[nodiscard]] fs::path Share() const { return dir_.path() / "share"; }

@@ -1,10 +1,10 @@
 #include "client/printing/range_print.h"
 
-#include <algorithm>
 #include <string>
 
 #include "client/core/formatting.h"
 #include "client/core/messages.h"
+#include "client/printing/job_gate.h"
 #include "client/printing/print_job.h"
 
 namespace tb::print {
@@ -19,15 +19,13 @@ using std::chrono::year;
 using std::chrono::year_month_day;
 using std::chrono::years;
 
-// The date of a row of labels. For monthly and yearly reports the day label is disabled
-// and may still hold a day the chosen month lacks (31 after switching to February): it
-// is taken as the month's last day rather than refusing a range the user cannot correct.
-// Years outside the client's date range (100 to 9999) make no date: a label that could
-// not be read arrives as 0, and year 0 would otherwise start a range two thousand years
-// long.
-year_month_day Ymd(int kind, int y, int m, int d) {
+// The date of a row of labels. All three labels count, also those the kind disables: a
+// day the month does not have (a disabled day label of 30 with February) makes no date,
+// and the range is refused as a daily one would be. Years outside the client's date range
+// (100 to 9999) make no date either: a label that could not be read arrives as 0, and
+// year 0 would otherwise start a range two thousand years long.
+year_month_day Ymd(int y, int m, int d) {
   if (y < 100 || y > 9999) return year_month_day{year{2000}, month{0}, day{0}};  // not ok()
-  if (kind != 1 && m >= 1 && m <= 12 && y >= 1 && d > 28) d = std::min(d, DaysInMonth(y, m));
   return year_month_day{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
 }
 
@@ -67,9 +65,9 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
     Finish(host);
     return;
   }
-  const auto start = Ymd(s.gReportKind, r.startYear, r.startMonth, r.startDay);
-  const auto end = Ymd(s.gReportKind, r.endYear, r.endMonth, r.endDay);
-  // A daily date that does not exist (2/30) cannot bound a range either.
+  const auto start = Ymd(r.startYear, r.startMonth, r.startDay);
+  const auto end = Ymd(r.endYear, r.endMonth, r.endDay);
+  // A date that does not exist (2/30) cannot bound a range.
   if (start.ok() && end.ok()) {
     s.gReportDate = start;
     s.gEndDate = end;
@@ -91,6 +89,9 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
       ++i;
     }
     s.gDateKey = FormatDate(d, s.gReportKind == 1 ? "yyyy/m/d" : s.gReportKind == 2 ? "yyyy/m" : "yyyy");
+    // A stopping server lets the job it finds running end and starts no other.
+    const auto job = PrintJobs().Enter();
+    if (!job) break;
     ResumeNext([&] { PrintReportPeriod(s, host, d); });
     s.gReportDate = NextPeriod(s.gReportKind, d);
   } while (s.gReportDate <= s.gEndDate);

@@ -16,12 +16,11 @@ struct RangeDates {
 
 // The print-mode branch of Run, after the report description has been built. Shows
 // "プリンタが登録されていません。" without a printer and "印刷する範囲が正しくありません"
-// for a start after the end (or a daily date that does not exist; the disabled day label
-// of a monthly or yearly report is taken as at most its month's last day, and a year
-// outside 100..9999 makes no date); after either message the status text is cleared, as
-// nothing prints. A job that
-// fails is passed over and the next period prints. The status text shows the progress
-// ("印刷中・・・ n/N") while it runs.
+// for a start after the end or a date that does not exist (a day past the month's end,
+// the disabled day label of a monthly or yearly report included, or a year outside
+// 100..9999); after either message the status text is cleared, as nothing prints. A job
+// that fails is passed over and the next period prints. The status text shows the
+// progress ("印刷中・・・ n/N") while it runs.
 void RunRangePrint(ClientState& s, Host& host, const RangeDates& range);
 
 }  // namespace tb::print

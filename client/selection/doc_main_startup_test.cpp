@@ -172,6 +172,32 @@ INSTANTIATE_TEST_SUITE_P(
                      "lblYear2_S lblMonth2 lblDay2 lblYear3_S lblMonth3 lblDay3",
                      "lblMonth1 lblDay1 lblMonth2 lblDay2 lblMonth3 lblDay3"}));
 
+// Which controls show and take clicks, as "id:visible,enabled" per control.
+std::vector<std::string> Flags(DocMain& page) {
+  std::vector<std::string> out;
+  for (const auto& c : page.Controls().All())
+    out.push_back(c->Id() + ":" + (c->visible ? "v" : "-") + (c->enabled ? "e" : "-"));
+  return out;
+}
+
+// A switch of kind or mode undoes what an earlier one disabled or hid: after a round
+// through the other kinds and print mode, the page is as it came up.
+TEST_F(StartUp, SwitchingBackRestoresWhatAnEarlierSwitchDisabledOrHid) {
+  auto& p = Start();
+  const auto initial = Flags(p);
+  ASSERT_TRUE(Click("optNenpou"));
+  ASSERT_TRUE(Click("optGeppou"));
+  EXPECT_TRUE(Ctl("lblMonth1").enabled);  // the yearly report had disabled it
+  EXPECT_FALSE(Ctl("lblDay1").enabled);
+  ASSERT_TRUE(Click("optPrint"));
+  ASSERT_TRUE(Click("optNenpou"));
+  ASSERT_TRUE(Click("optNippou"));
+  EXPECT_TRUE(Ctl("lblMonth3").enabled && Ctl("lblDay3").enabled);
+  ASSERT_TRUE(Click("optSyuusei"));
+  EXPECT_EQ(Flags(p), initial);
+  EXPECT_TRUE(Click("lblDay1"));  // takes clicks again: the ten-key dialog opens
+}
+
 TEST_F(StartUp, BackToDisplayModeShowsRowOneAgain) {
   auto& p = Start();
   ASSERT_TRUE(Click("optPrint"));

@@ -128,6 +128,7 @@ struct WebServer::Impl {
   std::atomic<int> openStreams{0}, waitingEvents{0};
   httplib::Server http;
   std::atomic<bool> stopping{false};
+  std::atomic<bool> draining{false};
   std::mutex sweepMu;
   std::condition_variable sweepCv;
   std::thread sweeper;
@@ -138,6 +139,7 @@ struct WebServer::Impl {
   void ReceiveEvent(const httplib::Request& req, httplib::Response& res);
   void ReceiveAnswer(const httplib::Request& req, httplib::Response& res);
   void ServeDownload(const httplib::Request& req, httplib::Response& res);
+  void ServeHealth(httplib::Response& res);
   std::shared_ptr<Session> SessionOf(const httplib::Request& req);
   void Sweep();
 };
@@ -170,6 +172,7 @@ void WebServer::Impl::Routes() {
   http.Get(R"(/download/(\d{1,9}))", [this](const httplib::Request& q, httplib::Response& r) {
     ServeDownload(q, r);
   });
+  http.Get("/healthz", [this](const httplib::Request&, httplib::Response& r) { ServeHealth(r); });
   http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
   });
@@ -184,6 +187,7 @@ void WebServer::Impl::ServePage(const httplib::Request& req, httplib::Response& 
   if (!IsValidHostHeader(host)) return Fail(res, 400, "bad Host header");
   auto session = SessionOf(req);
   if (!session) {
+    if (draining) return Fail(res, 503, "server is stopping");
     auto created = registry.Create();
     if (!created) return Fail(res, 503, "too many sessions");
     res.set_header("Set-Cookie", SessionCookieHeader(created->first));
@@ -302,6 +306,17 @@ void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Respon
   res.set_content(body.str(), path->extension() == ".pdf" ? "application/pdf" : "text/csv");
 }
 
+// Monitors and proxies ask this often: the check behind it is cached (HealthCache).
+void WebServer::Impl::ServeHealth(httplib::Response& res) {
+  res.set_header("Cache-Control", "no-store");
+  if (draining) return Fail(res, 503, "stopping");
+  if (options.health) {
+    const auto h = options.health();
+    if (!h.ok) return Fail(res, 503, h.reason);
+  }
+  res.set_content("ok\n", kText);
+}
+
 void WebServer::Impl::Sweep() {
   std::unique_lock lk(sweepMu);
   while (!stopping) {
@@ -361,6 +376,8 @@ void WebServer::Stop() {
   impl_->http.stop();
   if (impl_->sweeper.joinable()) impl_->sweeper.join();
 }
+
+void WebServer::StopTakingSessions() { impl_->draining = true; }
 
 std::size_t WebServer::SessionCount() const { return impl_->registry.Count(); }
 

@@ -10,6 +10,7 @@
 //   POST /event                 {"page","doc","kind","control",...}   200/400/409
 //   POST /answer                {"kind":"msgbox","id","button"} | {"kind":"save","id","name"}
 //   GET  /download/N            a file written through the save dialog
+//   GET  /healthz               200 "ok", or 503 with a short reason (never report data)
 //
 // Thread-safety: Start/Stop from one thread; requests run on the server's pool.
 #pragma once
@@ -22,6 +23,7 @@
 #include <string>
 
 #include "client/core/client_state.h"
+#include "client/core/health_check.h"
 #include "client/web/session.h"
 
 namespace tb::web {
@@ -32,6 +34,8 @@ struct ServerOptions {
   ClientEnvironment env;
   PageFactory makePage;
   std::function<bool()> hasPrinter;
+  // The installation check behind /healthz; without one the answer is "ok".
+  std::function<HealthResult()> health;
   // Per-session download folders are made below this folder.
   std::filesystem::path tempRoot;
   std::size_t maxSessions = 64;
@@ -60,6 +64,9 @@ class WebServer {
   // Serves until Stop(); returns false when serving failed.
   bool Serve();
   void Stop();
+  // The first step of stopping: no new session is made (a page load without one gets
+  // 503) and /healthz answers 503 "stopping"; the sessions there go on.
+  void StopTakingSessions();
   [[nodiscard]] std::size_t SessionCount() const;
 
  private:

@@ -28,6 +28,10 @@ class WebServerTest : public ::testing::Test {
     o.maxSessions = 3;
     o.maxStreams = 2;
     o.keepAlive = 200ms;
+    o.health = [this] {
+      if (healthy_) return HealthResult{true, "", ""};
+      return HealthResult{false, "data database not reachable", "/srv/secret/RIVove.mdb: gone"};
+    };
     server_ = std::make_unique<WebServer>(o);
     port_ = server_->Bind();
     ASSERT_GT(port_, 0);
@@ -59,7 +63,38 @@ class WebServerTest : public ::testing::Test {
   std::unique_ptr<httplib::Client> client_;
   std::thread thread_;
   int port_ = 0;
+  std::atomic<bool> healthy_{true};
 };
+
+TEST_F(WebServerTest, HealthAnswerAndStoppingTakesNoNewSession) {
+  auto r = client_->Get("/healthz");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 200);
+  EXPECT_EQ(r->body, "ok\n");
+  EXPECT_EQ(r->get_header_value("Cache-Control"), "no-store");
+  healthy_ = false;
+  r = client_->Get("/healthz");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 503);
+  EXPECT_EQ(r->body, "data database not reachable\n");  // the reason only, never the detail
+
+  const auto cookie = OpenPage();
+  server_->StopTakingSessions();
+  healthy_ = true;
+  r = client_->Get("/healthz");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 503);
+  EXPECT_EQ(r->body, "stopping\n");
+  r = client_->Get("/docMain.vbd");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 503);
+  EXPECT_TRUE(r->get_header_value("Set-Cookie").empty());
+  // The sessions there go on.
+  r = client_->Get("/docMain.vbd", {{"Cookie", cookie}});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 200);
+  EXPECT_EQ(server_->SessionCount(), 1u);
+}
 
 TEST_F(WebServerTest, PagesRedirectAndSessionCookie) {
   auto r = client_->Get("/");

@@ -91,6 +91,31 @@ TEST_F(TraceSession, SpreadAlignmentCentresASingleCharacter) {
   EXPECT_EQ(Only(Close(), "TextOut"), Lines{"TextOut 51 118 \"A\""});
 }
 
+// The same font setting again returns at once, so after a magnification change the
+// device keeps the font made before it (15-dot cells): its characters must be placed 15
+// dots apart, not with sizes worked out again at the new magnification. A new page makes
+// the font again at the magnification of then, and places with that one.
+TEST_F(TraceSession, TextIsPlacedWithTheSizesOfTheSelectedFont) {
+  Open();
+  ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
+  ASSERT_EQ(FmSetLong(7, 200, S()), 0);
+  ASSERT_EQ(FmSetFont(254, 254, 1, 0, 0, S()), 0);
+  ASSERT_EQ(FmPrintText(0, 0, 1000, 1, 1, "ABC", S()), 0);
+  ASSERT_EQ(FmSetLong(7, 100, S()), 0);
+  ASSERT_EQ(FmCreateFont(254, 254, 0, 0, 0, 128, 1, 16, kMincho.c_str(), S()), 0);
+  ASSERT_EQ(FmSetLong(7, 200, S()), 0);
+  ASSERT_EQ(FmCreateFont(254, 254, 0, 0, 0, 128, 1, 16, kMincho.c_str(), S()), 0);
+  ASSERT_EQ(FmPrintText(0, 500, 1000, 2, 1, "AB", S()), 0);  // 30 dots a character down
+  ASSERT_EQ(FmPrintOut(S()), 0);
+  ASSERT_EQ(FmPrintText(0, 0, 1000, 1, 1, "AB", S()), 0);
+  const Lines lines = Close();
+  EXPECT_EQ(Only(lines, "TextOut"),
+            (Lines{"TextOut 0 0 \"A\"", "TextOut 15 0 \"B\"", "TextOut 30 0 \"C\"",
+                   "TextOut 0 118 \"A\"", "TextOut 0 148 \"B\"",
+                   "TextOut 0 0 \"A\"", "TextOut 30 0 \"B\""}));
+  EXPECT_EQ(Only(lines, "SelectFont height=60").size(), 1u) << "the second page's font";
+}
+
 struct DirectionRow {
   int direction, alignment;
   Lines expected;

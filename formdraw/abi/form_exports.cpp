@@ -18,7 +18,7 @@ namespace {
 
 std::optional<std::vector<uint8_t>> ReadNamed(const char* fileName) {
   if (fileName == nullptr || *fileName == '\0') return std::nullopt;
-  return form::ReadFileBytes(fileName);
+  return form::ReadNamedFile(fileName);
 }
 
 // The 38-byte font table and the hanging list of a parsed text part, within the room
@@ -180,7 +180,7 @@ FMDRAW_API int32_t AllFormWrite(int32_t variant, const char* fileName, const int
     for (int k = 0; k < 12; ++k)
       if (counts13[k] < 0 || (counts13[k] > 0 && arrays[k] == nullptr)) return -1;
     auto bytes = form::BuildBinaryPart({counts13, 12}, arrays, form::FreshRandomWords(), variant);
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    std::ofstream out(form::CreatableName(fileName), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     return out ? 0 : -1;

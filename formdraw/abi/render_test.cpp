@@ -57,6 +57,48 @@ INSTANTIATE_TEST_SUITE_P(
                       LineRow{300, 1, {"SelectPen style=0 width=1 color=000000",
                                        "SelectPen style=0 width=3 color=000000", "LineTo 300 150"}}));
 
+// The last line starting with `prefix` before the `nth` line starting with `at`.
+std::string LastBefore(const Lines& lines, const std::string& at, int nth, const std::string& prefix) {
+  std::string last;
+  for (const auto& l : lines) {
+    if (l.rfind(at, 0) == 0 && nth-- == 0) return last;
+    if (l.rfind(prefix, 0) == 0) last = l;
+  }
+  return "no " + at;
+}
+
+// Settings 3 (transparent shapes), 4 (frames), 10 (text colour) and 11 (background
+// colour) are put back to 0, 1, black and white once the form is printed: a box drawn
+// after FmPrintForm is opaque, framed, black on white.
+TEST_F(TraceSession, PrintFormResetsShapeAndColourSettings) {
+  Open();
+  ASSERT_EQ(FmSetLong(3, 1, S()), 0);
+  ASSERT_EQ(FmSetLong(4, 0, S()), 0);
+  ASSERT_EQ(FmSetLong(10, 0x0000FF, S()), 0);
+  ASSERT_EQ(FmSetLong(11, 0xFF0000, S()), 0);
+  ASSERT_EQ(FmSetLine(0, 10, S()), 0);
+  ASSERT_EQ(FmSetPattern(0, S()), 0);
+  ASSERT_EQ(FmPrintBox(0, 0, 1000, 1000, 0, S()), 0);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  ASSERT_EQ(FmSetLine(0, 10, S()), 0);
+  ASSERT_EQ(FmSetPattern(0, S()), 0);
+  ASSERT_EQ(FmPrintBox(0, 0, 1000, 1000, 0, S()), 0);
+  const Lines lines = Close();
+  struct Expect {
+    std::string prefix, before, after;
+  };
+  const Expect rows[] = {
+      {"SetBkMode", "SetBkMode transparent", "SetBkMode opaque"},
+      {"SelectPen", "SelectPen style=5 width=1 color=000000", "SelectPen style=0 width=1 color=000000"},
+      {"SelectBrush", "SelectBrush solid color=0000FF", "SelectBrush solid color=000000"},
+      {"SetBkColor", "SetBkColor FF0000", "SetBkColor FFFFFF"},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(LastBefore(lines, "Rectangle", 0, r.prefix), r.before);
+    EXPECT_EQ(LastBefore(lines, "Rectangle", 1, r.prefix), r.after);
+  }
+}
+
 TEST_F(TraceSession, RoundedCornerIsCutToTheBox) {
   FormBuilder form;
   // 720 x 360 twips = 150 x 75 dots; corner kind 3 = 6750 / 48 = 140 dots, cut to 76.
@@ -110,6 +152,29 @@ TEST_F(TraceSession, PassDrawsStaticImagesInOrder) {
   EXPECT_EQ(image->rfind("StretchBitmap 300 300 600 450", 0), 0u) << *image;
   EXPECT_LT(std::find(lines.begin(), lines.end(), "LineTo 10 0"), image);
 }
+
+// The image's corners (1440, 1440)-(2880, 2160) twips go through the form's
+// magnification and offsets; its size is the 100 percent size (300 x 150 dots at 300 dpi)
+// times the magnification.
+TEST_F(TraceSession, StaticImagesFollowTheMagnificationAndOffsets) {
+  const std::string bitmap = (root_ / "logo.bmp").string();
+  fs::create_directories(root_);
+  std::ofstream(bitmap, std::ios::binary) << TinyBitmap();
+  FormBuilder form;
+  form.Add(4, Rec(154).W(0, 1).I32(4, 1440).I32(8, 1440).I32(12, 2880).I32(16, 2160)
+                  .W(12, static_cast<int>(bitmap.size())).S(26, bitmap));
+  Open(form, 300, 2, 50);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);  // 1440 * 50 / 100 twips = 150 dots
+  ASSERT_EQ(FmPrintOut(S()), 0);
+  ASSERT_EQ(FmSetLong(7, 250, S()), 0);
+  ASSERT_EQ(FmSetLong(8, 254, S()), 0);  // 2.54 mm = 30 dots
+  ASSERT_EQ(FmSetLong(9, -254, S()), 0);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines images = Only(Close(), "StretchBitmap");
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(images[0].rfind("StretchBitmap 150 150 300 225", 0), 0u) << images[0];
+  EXPECT_EQ(images[1].rfind("StretchBitmap 780 720 1530 1095", 0), 0u) << images[1];
+}
 #endif
 
 TEST_F(TraceSession, UnusedEntriesAndUnknownKindsAreSkipped) {
@@ -149,6 +214,54 @@ TEST_F(TraceSession, StaticTextUsesTheSingleLineEngine) {
   EXPECT_EQ(Only(lines, "SelectFont height=41").size(), 1u);
 }
 
+// A static text continues over the records after it while their continuation flag
+// (byte 18) is 1 and the next record is used (byte 16); a CR LF split over two pieces is
+// still one line break, which the single-line engine drops.
+TEST_F(TraceSession, StaticTextContinuesOverSeveralRecords) {
+  auto piece = [](const std::string& text, int next) {
+    return Rec(64).W(0, static_cast<int>(text.size())).W(3, 28000).B(12, 10).B(16, 1).B(18, next)
+        .B(19, 1).B(20, 1).S(28, text);
+  };
+  FormBuilder form;
+  form.Add(3, piece("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345", 1));  // a full piece of 32 bytes
+  form.Add(3, piece("\r", 1), false);
+  form.Add(3, piece("\nabc", 1), false);
+  form.Add(3, piece("def", 0), false);
+  form.Add(3, piece("next", 0), false);  // not continued: never part of the first text
+  form.Add(3, piece("XY", 1).W(2, 1440));
+  form.Add(3, piece("ZZ", 0).B(16, 0), false);  // unused: the chain ends before it
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines texts = Only(Close(), "TextOut");
+  EXPECT_EQ(Joined(texts), "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345abcdefXY");
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.back(), "TextOut 20 300 \"Y\"") << "the second text starts on its own record's place";
+}
+
+// Flowed fields at 300 dpi, 10 points: characters 20 dots wide (the measured cells of the
+// 41-dot font), character spacing 1 point (4.166 dots, added after each character), line
+// spacing 2 points (lines 12 points = 50 dots apart). The field is 90 dots wide: a fourth
+// character with its spacing (96.7) would reach its end, so three a line; a CR LF ends a
+// line.
+TEST_F(TraceSession, FlowedFieldLinesByTextAndPosition) {
+  FormBuilder form;
+  // 1440 twips = 300 dots, 720 = 150, 432 = 90.
+  form.Add(6, DataField("DOWN", "", 1).W(2, 1440).W(3, 720).W(4, 432).W(5, 1440).B(34, 130).B(35, 129), false);
+  // Line order 2: the first line at the bottom of the 150-dot box, the others above it.
+  form.Add(6, DataField("UP", "", 2).W(2, 1440).W(3, 2880).W(4, 432).W(5, 720).B(34, 130).B(35, 129), false);
+  Open(form);
+  ASSERT_EQ(FmPrintDataField("DOWN", "AB\r\nCDEFGH", S()), 0);
+  ASSERT_EQ(FmPrintDataField("UP", "AB\r\nCD", S()), 0);
+  const Lines texts = Only(Close(), "TextOut");
+  EXPECT_EQ(texts, (Lines{"TextOut 300 150 \" \"",  // the blank that starts the page and the font
+                          "TextOut 300 150 \"A\"", "TextOut 324 150 \"B\"",
+                          "TextOut 300 200 \"C\"", "TextOut 324 200 \"D\"", "TextOut 348 200 \"E\"",
+                          "TextOut 300 250 \"F\"", "TextOut 324 250 \"G\"", "TextOut 348 250 \"H\"",
+                          "TextOut 300 600 \" \"",
+                          "TextOut 300 700 \"A\"", "TextOut 324 700 \"B\"",
+                          "TextOut 300 650 \"C\"", "TextOut 324 650 \"D\""}));
+}
+
 TEST_F(TraceSession, NumericFieldsFormatAndFail) {
   FormBuilder form;
   form.Add(6, DataField("AMOUNT", "Z9.99"), false);
@@ -158,6 +271,24 @@ TEST_F(TraceSession, NumericFieldsFormatAndFail) {
   EXPECT_EQ(FmPrintDataField("AMOUNT", "", S()), 0);
   EXPECT_EQ(FmPrintDataField("OTHER", "1", S()), -3);
   EXPECT_EQ(Joined(Only(Close(), "TextOut")), " 0.00");
+}
+
+// The field's font is the same call again at 200 percent, which keeps the font made at
+// 100: its characters keep their spacing (the positions move with the magnification).
+TEST_F(TraceSession, FieldTextKeepsTheSpacingOfItsFont) {
+  FormBuilder form;
+  form.Add(6, DataField("A", "XXX"), false);
+  Open(form);
+  ASSERT_EQ(FmPrintDataField("A", "abc", S()), 0);
+  ASSERT_EQ(FmSetLong(7, 200, S()), 0);
+  ASSERT_EQ(FmPrintDataField("A", "abc", S()), 0);
+  const Lines lines = Close();
+  const Lines texts = Only(lines, "TextOut");
+  ASSERT_EQ(texts.size(), 6u);
+  auto x = [&](std::size_t i) { return std::stoi(texts[i].substr(8)); };
+  EXPECT_EQ(x(1) - x(0), x(4) - x(3));
+  EXPECT_EQ(x(2) - x(1), x(5) - x(4));
+  EXPECT_EQ(Only(lines, "SelectFont").size(), 2u) << "the page's default and the field's";
 }
 
 TEST_F(TraceSession, FramedFieldRestoresTheLineSetting) {

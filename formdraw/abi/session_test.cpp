@@ -238,6 +238,26 @@ TEST_F(SessionTest, PrinterDriverSettings) {
   EXPECT_NE(trace.find("EndDoc"), std::string::npos);
 }
 
+// Settings given with an empty mask (0x40000000 alone counts as empty) change nothing:
+// neither the stored settings nor the page take the call's values or the landscape
+// form's orientation; the page is the stored portrait A4.
+TEST_F(SessionTest, PrinterDriverWithAnEmptyMaskChangesNothing) {
+  InstallPrinter("trace");
+  for (uint32_t mask : {0u, 0x40000000u}) {
+    ASSERT_EQ(FmSetPrinterDriver(static_cast<int32_t>(mask), 2, 8, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0,
+                                 session_.data()), 0);
+    ASSERT_EQ(Init(form_.c_str()), 0) << mask;
+    EXPECT_EQ(FmTerm(session_.data()), 0);
+    EXPECT_EQ(Setting("Orientation"), "1") << mask;
+    EXPECT_EQ(Setting("Copies"), "3") << mask;
+    EXPECT_EQ(Setting("PaperSize"), "9") << mask;
+  }
+  auto files = Outputs();
+  ASSERT_EQ(files.size(), 2u);
+  for (const auto& f : files)
+    EXPECT_NE(ReadAll(f).find("StartDoc \"\" dpi=300 page=2480x3507"), std::string::npos) << ReadAll(f);
+}
+
 TEST_F(SessionTest, FailedOpenAfterPrinterDriverIsReleasedByTerm) {
   ASSERT_EQ(FmSetPrinterDriver(3, 2, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, session_.data()), 0);
   std::string missing = (root_ / "forms" / "missing.fed").string();

@@ -1,10 +1,11 @@
-// Tests only: a session on a folder printer that writes trace files, in a temporary
-// Windows directory, and a builder of version-4 form files from records.
+// Tests only: a session on a folder printer that writes trace files (or PNG pages), in
+// a temporary Windows directory, and a builder of version-4 form files from records.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -98,7 +99,7 @@ class TraceSession : public ::testing::Test {
   void Open(const FormBuilder& form = {}, int dpi = 300, int color = 2, int magnification = 100) {
     std::ofstream(root_ / "win" / "win.ini") << "[windows]\r\ndevice=T,fmdraw," << (root_ / "out").string() << "\r\n";
     std::ofstream(root_ / "win" / "printers.ini")
-        << "[T]\r\nDriver=fmdraw\r\nPort=" << (root_ / "out").string() << "\r\nFormat=trace\r\nDpi=" << dpi
+        << "[T]\r\nDriver=fmdraw\r\nPort=" << (root_ / "out").string() << "\r\nFormat=" << format_ << "\r\nDpi=" << dpi
         << "\r\nColor=" << color << "\r\nPaperSize=9\r\n";
     const fs::path file = root_ / "form.fed";
     std::ofstream(file, std::ios::binary) << form.Bytes();
@@ -127,7 +128,15 @@ class TraceSession : public ::testing::Test {
     return out;
   }
   int32_t* S() { return session_.data(); }
+  // The files the printer wrote, in name order.
+  std::vector<fs::path> Outputs() const {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(root_ / "out")) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
 
+  std::string format_ = "trace";  // the printer's output: trace, png or pdf
   fs::path root_;
   std::array<int32_t, 4> session_{};
 };

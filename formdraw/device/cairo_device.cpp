@@ -51,8 +51,8 @@ cairo_pattern_t* TilePattern(const Brush& brush, bool opaqueHatch, Color bk) {
       switch (brush.hatch) {
         case 0: on = y == 4; break;
         case 1: on = x == 4; break;
-        case 2: on = x == 7 - y; break;          // forward diagonal "/"
-        case 3: on = x == y; break;              // backward diagonal "\"
+        case 2: on = x == y; break;              // forward diagonal: top left to bottom right
+        case 3: on = x == 7 - y; break;          // backward diagonal: bottom left to top right
         case 4: on = x == 4 || y == 4; break;
         default: on = x == y || x == 7 - y; break;
       }

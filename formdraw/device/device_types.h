@@ -43,8 +43,9 @@ struct Pen {
 
 enum class BrushKind { kSolid, kHollow, kHatch, kPattern };
 
-// Hatch numbers as the Windows hatch styles: 0 horizontal, 1 vertical, 2 forward
-// diagonal, 3 backward diagonal, 4 cross, 5 diagonal cross.
+// Hatch numbers: 0 horizontal, 1 vertical, 2 forward diagonal (lines from top left to
+// bottom right), 3 backward diagonal (from bottom left to top right), 4 cross, 5 diagonal
+// cross.
 struct Brush {
   BrushKind kind = BrushKind::kSolid;
   int hatch = 0;

@@ -16,11 +16,11 @@ namespace {
 bool Missing(const char* s) { return s == nullptr || *s == '\0'; }
 
 std::optional<std::vector<uint8_t>> ReadSource(const char* name) {
-  return form::ReadFileBytes(name);
+  return form::ReadNamedFile(name);
 }
 
 bool WriteTarget(const char* name, const std::string& text) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  std::ofstream out(form::CreatableName(name), std::ios::binary | std::ios::trunc);
   if (!out) return false;
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();

@@ -14,8 +14,9 @@ namespace fmdraw::fields {
 
 // Copies the data of the named item (or of its named sub-item when subItemName is not
 // null) with a terminating NUL to dataOut, which must hold the data length + 1 bytes
-// (at most kMaxBrowseDataBytes + 1). Returns 1, 0, -4 or -1. `wantSubItem` tells the
-// two calls apart (a null subItemName of FmBrsGetListByForm is a missing argument).
+// (never more than the source file's size + 1). Returns 1, 0, -4 or -1. `wantSubItem`
+// tells the two calls apart (a null subItemName of FmBrsGetListByForm is a missing
+// argument).
 [[nodiscard]] int32_t BrowseGetData(const char* sourceFile, int32_t formIndex,
                                     const char* itemName, bool wantSubItem,
                                     const char* subItemName, char* dataOut);

@@ -142,15 +142,15 @@ BrowseData FindBrowseData(std::span<const uint8_t> file, int32_t formIndex,
       out = {kBrowseFound, item.data};
       return false;
     }
+    // Only the sub-items of the first item of that name are searched.
     for (const auto& sub : item.subItems)
       if (sub.name == *subItemName) {
         out = {kBrowseFound, sub.data};
-        return false;
+        break;
       }
-    return true;  // a later item of the same name may hold the sub-item
+    return false;
   });
   if (walk != 0) return {kBrowseCorrupt, {}};
-  if (out.result == kBrowseFound && out.data.size() > kMaxBrowseDataBytes) return {kBrowseCorrupt, {}};
   return out;
 }
 

@@ -34,10 +34,6 @@ inline constexpr int kBrowseCorrupt = -1;     // unopenable, short or inconsiste
 inline constexpr int kBrowseWriteFailed = -2;
 inline constexpr int kBrowseBadArgument = -4;
 
-// Data handed to a caller's buffer are capped: the interface carries no buffer size, so
-// an item larger than this is refused as a damaged file.
-inline constexpr std::size_t kMaxBrowseDataBytes = 64u * 1024;
-
 struct BrowseSubItem {
   std::string_view name;  // up to 20 bytes, cut at the first NUL
   std::span<const uint8_t> data;
@@ -73,9 +69,9 @@ struct BrowseListing {
 };
 [[nodiscard]] BrowseListing ListBrowseItems(std::span<const uint8_t> file, int32_t formIndex);
 
-// The data of the named item of form formIndex (from 1), or of its sub-item when
-// `subItemName` is given. `result` is kBrowseFound, kBrowseNotFound, kBrowseCorrupt or
-// kBrowseBadArgument.
+// The data of the first item of form formIndex (from 1) with that name, or of its
+// sub-item when `subItemName` is given (searched among that item's sub-items only).
+// `result` is kBrowseFound, kBrowseNotFound, kBrowseCorrupt or kBrowseBadArgument.
 struct BrowseData {
   int result = kBrowseNotFound;
   std::span<const uint8_t> data;

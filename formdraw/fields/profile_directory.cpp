@@ -1,11 +1,10 @@
 #include "formdraw/fields/profile_directory.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "formdraw/form/file_search.h"
 #include "formdraw/session/printer_registry.h"
 #include "platform/profile.h"
 
@@ -29,19 +28,17 @@ std::optional<std::string_view> KeyOfKind(std::string_view kind) {
   return std::nullopt;
 }
 
-bool IsDirectory(const char* path) {
-  struct stat st {};
-  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 }  // namespace
 
 int SetProfileDirectory(const char* directory, const char* kind) {
   if (directory == nullptr || kind == nullptr) return 0;
   auto key = KeyOfKind(kind);
-  if (!key || !IsDirectory(directory)) return 0;
+  // The directory is looked for on disk under its UTF-8 name, then its bytes; the
+  // profile, a CP932 file, gets the bytes as given.
+  if (!key || !form::ExistingDirectory(directory)) return 0;
   const std::filesystem::path windir = session::WindowsDirectory();
-  if (windir.empty() || !IsDirectory(windir.c_str())) return 0;
+  std::error_code ec;
+  if (windir.empty() || !std::filesystem::is_directory(windir, ec)) return 0;
   return platform::WriteProfileString(windir / "FMKEBRS.ini", "Directory", *key, directory) ? 1 : 0;
 }
 

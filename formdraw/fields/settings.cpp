@@ -1,8 +1,8 @@
 #include "formdraw/fields/settings.h"
 
-#include <sys/stat.h>
-
 #include <string>
+
+#include "formdraw/form/file_search.h"
 
 namespace fmdraw::fields {
 
@@ -73,16 +73,11 @@ int SetFormValue(WorkArea& area, int32_t code, int32_t value) {
   }
 }
 
-bool IsDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 int SetDirectory(std::string& target, std::string_view text) {
   if (text.empty() || text.size() > kMaxDirectoryBytes) return kBadValue;
-  std::string path(text);
-  if (!IsDirectory(path)) return kBadValue;
-  target = std::move(path);
+  // Kept as given: paths are joined to it in CP932 and found on disk as a whole.
+  if (!form::ExistingDirectory(text)) return kBadValue;
+  target = std::string(text);
   return kOk;
 }
 

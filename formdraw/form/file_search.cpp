@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "platform/codepage.h"
 
 namespace fmdraw::form {
 
@@ -20,7 +23,7 @@ bool IsReadableFile(const std::string& path) {
          ::access(path.c_str(), R_OK) == 0;
 }
 
-std::optional<std::string> FindInFolder(const std::string& folder, std::string_view bare) {
+std::optional<std::string> FindDiskNameInFolder(const std::string& folder, std::string_view bare) {
   std::string base = folder.empty() ? std::string(".") : folder;
   std::string exact = base + "/" + std::string(bare);
   if (IsReadableFile(exact)) return folder.empty() ? std::string(bare) : exact;
@@ -40,7 +43,61 @@ std::optional<std::string> FindInFolder(const std::string& folder, std::string_v
   return found;
 }
 
+std::optional<std::string> FindInFolder(const std::string& folder, std::string_view bare) {
+  for (const std::string& name : DiskNames(bare))
+    if (auto found = FindDiskNameInFolder(folder, name)) return found;
+  return std::nullopt;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat st{};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+// The folder part of a disk name ("." for a name without one).
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+template <typename Fits>
+std::optional<std::string> FirstDiskName(std::string_view cp932, Fits fits) {
+  for (const std::string& name : DiskNames(cp932))
+    if (fits(name)) return name;
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::vector<std::string> DiskNames(std::string_view cp932) {
+  std::vector<std::string> names;
+  const bool ascii = std::all_of(cp932.begin(), cp932.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii) {
+    // The converter marks bytes that are not CP932 with U+FFFD, which CP932 cannot hold:
+    // such a name has no UTF-8 form.
+    std::string utf8 = platform::Cp932ToUtf8(cp932);
+    if (utf8.find("\xEF\xBF\xBD") == std::string::npos && utf8 != cp932) names.push_back(std::move(utf8));
+  }
+  names.emplace_back(cp932);
+  return names;
+}
+
+std::optional<std::string> ExistingFile(std::string_view cp932) { return FirstDiskName(cp932, IsReadableFile); }
+
+std::optional<std::string> ExistingDirectory(std::string_view cp932) { return FirstDiskName(cp932, IsDirectory); }
+
+std::string CreatableName(std::string_view cp932) {
+  if (auto existing = FirstDiskName(cp932, Exists)) return *existing;
+  if (auto placeable = FirstDiskName(cp932, [](const std::string& n) { return IsDirectory(FolderOf(n)); }))
+    return *placeable;
+  return std::string(cp932);
+}
 
 std::optional<std::string> BareName(std::string_view name) {
   if (name.size() < 3) return std::nullopt;
@@ -76,8 +133,7 @@ std::optional<std::string> SystemFileSearch(std::string_view bareName) {
 }
 
 std::optional<std::string> LocateFile(std::string_view name) {
-  std::string given(name);
-  if (IsReadableFile(given)) return given;
+  if (auto given = ExistingFile(name)) return given;
   auto bare = BareName(name);
   if (!bare) {
     // A bare name given by itself is looked up through the search as well.
@@ -112,6 +168,12 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
   }
   ::close(fd);
   return bytes;
+}
+
+std::optional<std::vector<uint8_t>> ReadNamedFile(std::string_view cp932) {
+  auto path = ExistingFile(cp932);
+  if (!path) return std::nullopt;
+  return ReadFileBytes(*path);
 }
 
 std::optional<std::vector<uint8_t>> ReadLocatedFile(std::string_view name, std::string* opened) {

@@ -1,10 +1,14 @@
 // The form store of a print session: up to 400 form numbers (file name, magnification,
 // offsets, alias, slot), up to 20 loaded slots, and the current form.
-//  - Registering a file that an earlier number already names (itself or through its
-//    alias) makes the new number an alias of the number that holds the file: nothing new
-//    is loaded.
+//  - Registering a file that an earlier number names makes the new number an alias of
+//    that number: nothing new is loaded. The earlier numbers are compared in turn up to
+//    the first one without a name of its own (an unregistered number or an alias).
 //  - With 20 slots in use, a form made current by number reuses slots round-robin from
 //    slot 0; the number that held the reused slot loses it and reloads on demand.
+//  - The current form is always the form of the current number: the slot its file is
+//    loaded in, or none. Only MakeCurrent changes the current number; registering or
+//    changing its file changes the form at once, and a file that fails to load leaves
+//    the number without a form rather than with the one it had.
 // Owned by the session's work area; used by one thread.
 #pragma once
 
@@ -53,18 +57,20 @@ class FormStore {
 
   // Makes formNo current, loading it when no slot holds it. Returns 0, or -3 when the
   // number has no file (own or through its alias) or its form cannot be loaded; the
-  // current form then stays.
+  // current number then stays.
   int MakeCurrent(int formNo);
 
-  // Replaces the file of the current form and reloads it into the current slot; its
-  // magnification and offsets stay. Returns 0, or the load result.
+  // Replaces the file of the current form and reloads it into the current slot (a slot
+  // of its own when it had none); its magnification and offsets stay. Returns 0, or the
+  // load result: the current number then has no form until a load succeeds.
   int ChangeCurrentFile(std::string_view fileName);
 
   // Releases every slot (the session is closing).
   void ReleaseAll();
 
   [[nodiscard]] int CurrentNumber() const { return currentNo_; }
-  [[nodiscard]] int CurrentSlot() const { return currentSlot_; }
+  // The slot that holds the current number's form, -1 when none does.
+  [[nodiscard]] int CurrentSlot() const;
   [[nodiscard]] int LoadedCount() const { return loadedCount_; }
   [[nodiscard]] const FormNumber& Number(int formNo) const { return numbers_.at(formNo); }
   [[nodiscard]] FormNumber& Number(int formNo) { return numbers_.at(formNo); }
@@ -80,6 +86,9 @@ class FormStore {
  private:
   int Owner(int formNo) const;  // the number that holds the file name
   int LoadInto(int slot, int owner);
+  int LoadOrRelease(int slot, int owner);
+  int ChooseSlot();
+  void HandOverAliases(int formNo);
   void ReleaseSlot(int slot);
   int FreeSlot() const;
   static void StoreScale(FormNumber& n, int magnification, int16_t xOffset, int16_t yOffset);
@@ -89,7 +98,6 @@ class FormStore {
   int loadedCount_ = 0;
   int nextReuse_ = 0;
   int currentNo_ = 0;
-  int currentSlot_ = 0;
   ReleaseHook releaseHook_;
   Loader loader_;
 };

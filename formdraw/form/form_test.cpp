@@ -240,7 +240,7 @@ TEST_F(FormStoreTest, SecondNumberForSameFileIsAnAlias) {
   EXPECT_EQ(store.SetForm(400, 100, 0, 0, Name(1)), -1);
 }
 
-TEST_F(FormStoreTest, AliasesChainThroughEarlierAliasesAndMoveTheCurrentSlot) {
+TEST_F(FormStoreTest, AliasSearchEndsAtAnAliasAndTheCurrentSlotFollowsTheNumber) {
   FormStore store;
   int loads = 0;
   store.SetLoader([&](const std::string& n, FormData& d) { ++loads; return LoadFormFile(n, d); });
@@ -248,17 +248,17 @@ TEST_F(FormStoreTest, AliasesChainThroughEarlierAliasesAndMoveTheCurrentSlot) {
   ASSERT_EQ(store.SetForm(1, 100, 0, 0, Name(0)), 0);  // alias of 0
   ASSERT_EQ(store.SetForm(2, 100, 0, 0, Name(1)), 0);
   ASSERT_EQ(store.SetForm(3, 100, 0, 0, Name(1)), 0);
-  EXPECT_EQ(loads, 2) << "the file of number 2 is shared, not loaded again";
-  EXPECT_EQ(store.Number(3).aliasOf, 2);
+  EXPECT_EQ(loads, 3) << "the search ends at alias 1 and never reaches number 2";
+  EXPECT_EQ(store.Number(3).aliasOf, -1);
   ASSERT_EQ(store.SetForm(4, 100, 0, 0, Name(0)), 0);
-  EXPECT_EQ(store.Number(4).aliasOf, 0) << "an alias resolves to the owner";
+  EXPECT_EQ(store.Number(4).aliasOf, 0) << "number 0 comes before the alias";
 
   ASSERT_EQ(store.SetForm(5, 100, 0, 0, Name(2)), 0);
   ASSERT_EQ(store.MakeCurrent(5), 0);
-  ASSERT_EQ(store.SetForm(5, 100, 0, 0, Name(1)), 0);  // the current number becomes an alias
-  EXPECT_EQ(store.CurrentSlot(), store.Number(2).slot);
-  EXPECT_NE(store.CurrentForm(), nullptr);
-  EXPECT_EQ(store.LoadedCount(), 2);
+  ASSERT_EQ(store.SetForm(5, 100, 0, 0, Name(0)), 0);  // the current number becomes an alias
+  EXPECT_EQ(store.CurrentSlot(), store.Number(0).slot);
+  EXPECT_EQ(store.CurrentNumber(), 5);
+  EXPECT_EQ(store.LoadedCount(), 3);
 }
 
 TEST_F(FormStoreTest, MagnificationZeroKeepsTheScaleOrGivesOneHundred) {
@@ -317,9 +317,21 @@ TEST_F(FormStoreTest, BareNameSearchUsesPathVariable) {
   EXPECT_EQ(LocateFile("\\\\host\\gone\\f3.fed"), Name(3));
   EXPECT_EQ(LocateFile("/gone/F3.FED"), Name(3)) << "letter case ignored";
   EXPECT_FALSE(LocateFile("/gone/none.fed").has_value());
+  // A Japanese bare name in CP932 finds the file that carries it in UTF-8.
+  std::ofstream(dir_ / "\xE5\xB8\xB3\xE7\xA5\xA8.fed") << "x";  // 帳票.fed
+  EXPECT_EQ(LocateFile("\\\\host\\gone\\\x92\xa0\x95\x5b.fed"), (dir_ / "\xE5\xB8\xB3\xE7\xA5\xA8.fed").string());
   ::unsetenv("FMDRAW_PATH");
   // A trail byte 0x5C of a double-byte character is not a separator.
   EXPECT_EQ(BareName("dir\\\x95\x5C" "a.fed"), std::string("\x95\x5C" "a.fed"));
+}
+
+TEST(DiskNames, Utf8FormFirstThenTheBytes) {
+  EXPECT_EQ(DiskNames("/srv/a.fed"), (std::vector<std::string>{"/srv/a.fed"}));
+  // 帳票 in CP932, then in UTF-8.
+  EXPECT_EQ(DiskNames("/srv/\x92\xa0\x95\x5b"),
+            (std::vector<std::string>{"/srv/\xE5\xB8\xB3\xE7\xA5\xA8", "/srv/\x92\xa0\x95\x5b"}));
+  // Bytes that are not CP932 (a lone lead byte at the end) have no UTF-8 form.
+  EXPECT_EQ(DiskNames("a\x92"), (std::vector<std::string>{"a\x92"}));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <climits>
 #include <fstream>
 
+#include "formdraw/image/rle_pixels.h"
+
 namespace fd::image {
 namespace {
 
@@ -44,8 +46,11 @@ int ParseHeader(std::span<const std::uint8_t> b, Header& h) {
   for (std::size_t i = 0; i < entries; ++i) h.palette.push_back(U32(b, 54 + i * 4) & 0xFFFFFF);
   const bool knownBits =
       h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 16 || h.bits == 24 || h.bits == 32;
-  if (!knownBits || h.compression != 0) return kBadInfoHeader;
+  // Run-length data are 8-bit or 4-bit and stored bottom-up only.
+  const bool rle = (h.compression == kRle8 && h.bits == 8) || (h.compression == kRle4 && h.bits == 4);
+  if (!knownBits || (h.compression != 0 && !rle)) return kBadInfoHeader;
   if (h.width <= 0 || h.height == 0 || h.height == INT32_MIN) return kBadInfoHeader;
+  if (rle && h.height < 0) return kBadInfoHeader;
   return 0;
 }
 
@@ -67,10 +72,27 @@ std::uint32_t PixelAt(const Header& h, const std::uint8_t* row, std::uint32_t x)
   }
 }
 
+// Run-length data become palette indexes first, then colours, top row first.
+int DecodeRle(const Header& h, std::span<const std::uint8_t> data, DecodedBitmap& out) {
+  const auto width = static_cast<std::uint32_t>(h.width), height = static_cast<std::uint32_t>(h.height);
+  const auto indexes = DecodeRlePixels(data, h.bits, width, height);
+  if (!indexes) return kBadPixelData;
+  out.width = static_cast<int>(width);
+  out.height = static_cast<int>(height);
+  out.pixels.resize(indexes->size());
+  for (std::uint32_t y = 0; y < height; ++y) {
+    const std::uint8_t* row = indexes->data() + static_cast<std::size_t>(height - 1 - y) * width;
+    for (std::uint32_t x = 0; x < width; ++x)
+      out.pixels[static_cast<std::size_t>(y) * width + x] = h.palette[row[x]];
+  }
+  return 0;
+}
+
 int DecodePixels(const Header& h, std::span<const std::uint8_t> data, DecodedBitmap& out) {
   const std::uint64_t width = static_cast<std::uint32_t>(h.width);
   const std::uint64_t height = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
   if (width * height > kMaxPixels) return kNoMemory;
+  if (h.compression != 0) return DecodeRle(h, data, out);
   const std::uint64_t stride = (width * h.bits + 31) / 32 * 4;
   if (stride * height > data.size()) return kBadPixelData;
   out.width = static_cast<int>(width);

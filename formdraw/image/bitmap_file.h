@@ -1,8 +1,9 @@
 // Reads Windows bitmap files the way the form library draws them: a 14-byte file header
 // (its size field marks the end of the pixel data), the 40-byte information header, a
 // colour table for 1, 4 and 8 bits (2, 16 and 256 entries, whatever the header says) and
-// the pixel data read in one block. Uncompressed 1, 4, 8, 16 (5-5-5), 24 and 32-bit images, bottom-up
-// or top-down, are decoded into 0x00RRGGBB pixels. Every inconsistency (sizes that
+// the pixel data read in one block. Uncompressed 1, 4, 8, 16 (5-5-5), 24 and 32-bit
+// images, bottom-up or top-down, and bottom-up run-length 8-bit and 4-bit images are
+// decoded into 0x00RRGGBB pixels. Every inconsistency (sizes that
 // overflow, data past the file's end, unknown bit counts or compression) gives a negative
 // code, never a crash. Pure functions over bytes plus one file reader; thread-safe.
 #pragma once

@@ -17,11 +17,6 @@ namespace dev = fmdraw::device;
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
-bool IsReadableFile(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec) && ::access(path.c_str(), R_OK) == 0;
-}
-
 // The bare name of the fallback search: the part after the last separator at or before
 // the second-last byte; none when that separator is missing or stands before position 2.
 std::optional<std::string> FallbackBareName(std::string_view name) {
@@ -39,8 +34,7 @@ std::optional<std::string> FallbackBareName(std::string_view name) {
 }
 
 std::optional<std::string> FindBitmapFile(std::string_view fileName) {
-  std::string given(fileName);
-  if (IsReadableFile(given)) return given;
+  if (auto given = fmdraw::form::ExistingFile(fileName)) return given;
   auto bare = FallbackBareName(fileName);
   if (!bare) return std::nullopt;
   return fmdraw::form::SystemFileSearch(*bare);

@@ -31,11 +31,6 @@ constexpr std::size_t kFieldNameBytes = 20;
 
 constexpr int32_t kMaxResolution = 1000;
 
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
-}
-
 // DrawBitMap changes the device's colours and modes: the session's cached pen, pattern
 // and font are made again by their next setting call, as after a colour change.
 void ForgetCachedObjects(fs::WorkArea& area) {
@@ -68,7 +63,8 @@ class ConvertedCopy {
 int DrawPath(fs::WorkArea& area, const std::string& path, DrawBitmapRequest request) {
   ConvertedCopy copy;
   if (IsTiffName(path)) {
-    if (int rc = copy.Convert(path, area.tempDirectory); rc != 0) return rc;
+    const std::string source = ff::ExistingFile(path).value_or(path);
+    if (int rc = copy.Convert(source, area.tempDirectory); rc != 0) return rc;
     request.fileName = copy.Path();
   } else {
     request.fileName = path;
@@ -98,9 +94,7 @@ std::optional<std::string> FindFieldFile(const fs::WorkArea& area, std::string_v
   if (fileName.empty()) return std::nullopt;
   if (auto located = ff::LocateFile(fileName)) return located;
   if (area.imageDirectory.empty()) return std::nullopt;
-  std::string inDirectory = JoinPath(area.imageDirectory, LastNamePart(fileName));
-  if (Exists(inDirectory)) return inDirectory;
-  return std::nullopt;
+  return ff::ExistingFile(JoinPath(area.imageDirectory, LastNamePart(fileName)));
 }
 
 int32_t PassDots(int64_t twips, int32_t magnification, int32_t dpi) {
@@ -145,8 +139,7 @@ void Preconvert(fs::WorkArea& area, uint8_t* record) {
   if (!IsUsedImage(record) || CopyNumber(record) >= 1 || !IsTiffName(name)) return;
   std::optional<std::string> source = ff::LocateFile(name);
   if (!source && !area.imageDirectory.empty()) {
-    std::string inDirectory = JoinPath(area.imageDirectory, LastNamePart(name));
-    if (Exists(inDirectory)) source = inDirectory;
+    source = ff::ExistingFile(JoinPath(area.imageDirectory, LastNamePart(name)));
   }
   if (!source) return;
   auto copy = ClaimTempCopy(area.tempDirectory);

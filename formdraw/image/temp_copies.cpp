@@ -6,7 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+
+#include "formdraw/form/file_search.h"
 
 namespace fd::image {
 namespace {
@@ -51,7 +52,8 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
 }
 
 std::string TempCopyFolder(std::string_view tempDirectory) {
-  if (!tempDirectory.empty()) return std::string(tempDirectory);
+  if (!tempDirectory.empty())
+    return fmdraw::form::ExistingDirectory(tempDirectory).value_or(std::string(tempDirectory));
   const char* tmp = std::getenv("TMPDIR");
   return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
 }
@@ -63,9 +65,7 @@ std::string TempCopyPath(std::string_view tempDirectory, int number) {
 }
 
 std::optional<TempCopy> ClaimTempCopy(std::string_view tempDirectory) {
-  std::error_code ec;
-  if (!tempDirectory.empty() && !std::filesystem::is_directory(std::string(tempDirectory), ec))
-    return std::nullopt;
+  if (!tempDirectory.empty() && !fmdraw::form::ExistingDirectory(tempDirectory)) return std::nullopt;
   for (int n = 1; n <= kMaxTempCopies; ++n) {
     std::string path = TempCopyPath(tempDirectory, n);
     // Exclusive creation is the test and the claim in one step.

@@ -28,7 +28,9 @@ bool FontEntryOf(const WorkArea& area, int index, draw::FontEntry& out) {
 }
 
 std::string_view HangingListOf(const WorkArea& area) {
-  const auto& hanging = area.forms.Slot(area.forms.CurrentSlot()).hanging;
+  const int slot = area.forms.CurrentSlot();
+  if (slot < 0) return {};
+  const auto& hanging = area.forms.Slot(slot).hanging;
   const char* p = reinterpret_cast<const char*>(hanging.data());
   return {p, strnlen(p, hanging.size())};
 }

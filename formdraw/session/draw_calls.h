@@ -25,9 +25,11 @@ int SetPattern(WorkArea& area, int32_t pattern);
 int SetFont(WorkArea& area, int32_t width, int32_t height, int32_t face, int32_t italic,
             int32_t bold);
 int CreateFont(WorkArea& area, const CreatedFontSetting& setting);
-// The session font FmPrintText places with: the FmCreateFont font while it is selected,
-// else the FmSetFont font, else the page's default font (10 x 10 dots "ＭＳ 明朝").
+// The session font FmPrintText places with: the font the last FmCreateFont, FmSetFont or
+// page start selected, with the sizes it was made with.
 [[nodiscard]] fd::draw::SessionFont CurrentSessionFont(const WorkArea& area);
+// The font every page starts with: 10 x 10 dots "ＭＳ 明朝".
+[[nodiscard]] fd::draw::SessionFont PageDefaultFont();
 // The session's text colour (setting code 10): stored, applied to the device (black on
 // monochrome devices); the line setting is re-made on its next call.
 void SetTextColour(WorkArea& area, device::Color colour);

@@ -61,7 +61,9 @@ int CreateFont(WorkArea& area, const CreatedFontSetting& s) {
   if (!StartPageIfNeeded(area)) return -3;
   DrawingSettings& d = area.drawing;
   if (d.createdFont && d.created == s) return 0;
-  if (!area.device->SelectFont(DeviceFont(MadeFont(area, s).request))) return -3;
+  const fd::draw::SessionFont font = MadeFont(area, s);
+  if (!area.device->SelectFont(DeviceFont(font.request))) return -3;
+  d.selectedFont = font;
   area.device->SetTextColor(DrawingColor(area));
   d.created = s;
   d.createdFont = true;
@@ -69,14 +71,10 @@ int CreateFont(WorkArea& area, const CreatedFontSetting& s) {
   return 0;
 }
 
-fd::draw::SessionFont CurrentSessionFont(const WorkArea& area) {
-  const DrawingSettings& d = area.drawing;
-  const int magnification = area.forms.CurrentSettings().magnification;
-  if (d.createdFont) return MadeFont(area, d.created);
-  if (d.font)
-    return fd::draw::MakeSetFont(d.font->width, d.font->height, d.font->face, d.font->italic != 0,
-                                 d.font->bold != 0, magnification, area.dpi);
-  // The page's default font: 10 dots high with 10-dot cells (full width 20 dots).
+fd::draw::SessionFont CurrentSessionFont(const WorkArea& area) { return area.drawing.selectedFont; }
+
+fd::draw::SessionFont PageDefaultFont() {
+  // 10 dots high with 10-dot cells (full width 20 dots).
   fd::draw::SessionFont f;
   f.request = {10, 10, 0, 400, false, kShiftJisCharset, kFixedPitchRoman,
                std::string(fd::draw::kMinchoFace)};

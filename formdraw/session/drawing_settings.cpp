@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "formdraw/session/device_measurer.h"
 #include "formdraw/session/units.h"
 #include "platform/codepage.h"
 
@@ -65,19 +66,6 @@ device::Brush BrushForPattern(const WorkArea& area, int32_t pattern) {
   return brush;
 }
 
-device::Font FontForSetting(const WorkArea& area, const FontSetting& setting) {
-  int32_t magnification = area.forms.CurrentSettings().magnification;
-  device::Font font;
-  font.height = HundredthsToDots(int64_t{setting.height} * magnification / 100, area.dpi);
-  font.width = HundredthsToDots(int64_t{setting.width} * magnification / 100, area.dpi) / 2;
-  font.weight = setting.bold ? 700 : 400;
-  font.italic = setting.italic != 0;
-  font.charset = kShiftJisCharset;
-  font.pitchAndFamily = kFixedPitchRoman;
-  font.face = BuiltInFace(setting.face);
-  return font;
-}
-
 bool ApplyLine(WorkArea& area, const LineSetting& line) {
   if (!area.device->SelectPen(PenForLine(area, line))) return false;
   area.device->SetBkColor(BackgroundColor(area));
@@ -93,7 +81,11 @@ bool ApplyPattern(WorkArea& area, int32_t pattern) {
 }
 
 bool ApplyFont(WorkArea& area, const FontSetting& setting) {
-  if (!area.device->SelectFont(FontForSetting(area, setting))) return false;
+  const fd::draw::SessionFont font =
+      fd::draw::MakeSetFont(setting.width, setting.height, setting.face, setting.italic != 0,
+                            setting.bold != 0, area.forms.CurrentSettings().magnification, area.dpi);
+  if (!area.device->SelectFont(DeviceFont(font.request))) return false;
+  area.drawing.selectedFont = font;
   area.device->SetTextColor(DrawingColor(area));
   area.drawing.fontApplied = true;
   area.drawing.createdFont = false;

@@ -28,7 +28,6 @@ device::Color BackgroundColor(const WorkArea& area);
 
 device::Pen PenForLine(const WorkArea& area, const LineSetting& line);
 device::Brush BrushForPattern(const WorkArea& area, int32_t pattern);
-device::Font FontForSetting(const WorkArea& area, const FontSetting& font);
 
 // Select the object into the device and set its colours; false when it cannot be made.
 bool ApplyLine(WorkArea& area, const LineSetting& line);

@@ -1,5 +1,7 @@
 #include "formdraw/session/page_cycle.h"
 
+#include "formdraw/session/device_measurer.h"
+#include "formdraw/session/draw_calls.h"
 #include "formdraw/session/drawing_settings.h"
 
 namespace fmdraw::session {
@@ -17,14 +19,8 @@ void SelectDefaults(WorkArea& area) {
   device::Device& dev = *area.device;
   dev.SelectBrush(device::Brush{});
   dev.SelectPen(device::Pen{});
-  device::Font font;
-  font.height = 10;
-  font.width = 10;
-  font.weight = 400;
-  font.charset = kShiftJisCharset;
-  font.pitchAndFamily = kFixedPitchRoman;
-  font.face = BuiltInFace(1);
-  dev.SelectFont(font);
+  area.drawing.selectedFont = PageDefaultFont();
+  dev.SelectFont(DeviceFont(area.drawing.selectedFont.request));
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ FormCheck CheckFormFile(const char* formFile) {
 
 // The output file of mode 3 is created (emptied) to test it.
 bool TouchOutputFile(const char* name) {
-  int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = ::open(form::CreatableName(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   ::close(fd);
   return true;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "formdraw/device/device.h"
+#include "formdraw/draw/session_font.h"
 #include "formdraw/form/form_store.h"
 #include "formdraw/session/printer_settings.h"
 
@@ -63,6 +64,10 @@ struct DrawingSettings {
   bool fontApplied = false;
   bool createdFont = false;  // the current font was made by FmCreateFont
   CreatedFontSetting created;  // its arguments, valid while createdFont is set
+  // The session font selected on the device now, with the sizes it was made with (the
+  // magnification of the moment it was made). FmPrintText places with these sizes, so
+  // text stays true to the glyphs even when the magnification changed since.
+  fd::draw::SessionFont selectedFont;
 
   device::Color textColor = device::kBlack;   // code 10
   device::Color bkColor = device::kWhite;     // code 11

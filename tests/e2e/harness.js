@@ -44,8 +44,9 @@ function stop(child) {
 const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
-// A fresh browser profile; each call is one independent browser (own cookies).
-async function launch(tmpRoot, viewport) {
+// A fresh browser profile; each call is one independent browser (own cookies). `options`
+// adds context options (a password, a certificate made for the test).
+async function launch(tmpRoot, viewport, options) {
   const dir = fs.mkdtempSync(path.join(tmpRoot || os.tmpdir(), 'profile-'));
   const context = await chromium.launchPersistentContext(dir, {
     executablePath: process.env.TB_CHROMIUM || '/usr/bin/chromium',
@@ -53,6 +54,7 @@ async function launch(tmpRoot, viewport) {
     viewport: viewport || { width: 1024, height: 768 },
     acceptDownloads: true,
     locale: 'ja-JP',
+    ...(options || {}),
   });
   // CI runs these next to other tests on two cores: allow for a slow machine.
   context.setDefaultTimeout(60000);

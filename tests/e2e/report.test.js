@@ -322,6 +322,157 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
   }
 });
 
+// ------------------------------------------------------------------ pages and periods
+
+const KINDS = [
+  { name: 'daily', option: 'optNippou', layout: '日報情報', data: 'D_DDAT' },
+  { name: 'monthly', option: 'optGeppou', layout: '月報情報', data: 'D_MDAT' },
+  { name: 'yearly', option: 'optNenpou', layout: '年報情報', data: 'D_YDAT' },
+];
+
+// A period key as a date, the key of the period after it, and its number of rows.
+function periodOf(kind, key) {
+  const [y, m = 1, d = 1] = key.split('/').map(Number);
+  if (kind.name === 'daily') {
+    const next = new Date(Date.UTC(y, m - 1, d + 1));
+    return { y, m, d, rows: 24, next: `${next.getUTCFullYear()}/${next.getUTCMonth() + 1}/${next.getUTCDate()}` };
+  }
+  if (kind.name === 'monthly') {
+    const rows = new Date(Date.UTC(y, m, 0)).getUTCDate();
+    return { y, m, d, rows, next: m === 12 ? `${y + 1}/1` : `${y}/${m + 1}` };
+  }
+  return { y, m, d, rows: 12, next: String(y + 1) };
+}
+
+// A period in the middle of the stored ones whose following period is stored too.
+function periodWithSuccessor(kind, dataDb) {
+  const keys = new Set(sql(dataDb, `SELECT DISTINCT DATE FROM ${kind.data}`).map((r) => r.DATE));
+  const sorted = [...keys].sort((a, b) => {
+    const pa = a.split('/').map(Number), pb = b.split('/').map(Number);
+    for (let i = 0; i < pa.length; i++) if (pa[i] !== pb[i]) return pa[i] - pb[i];
+    return 0;
+  });
+  const usable = sorted.filter((k) => keys.has(periodOf(kind, k).next));
+  assert.ok(usable.length > 0, `the seeded share has two ${kind.name} periods in a row`);
+  return usable[Math.floor(usable.length / 2)];
+}
+
+// A shown cell as a number with the tolerance its decimals allow: "1,234.5", "-1:15" (minutes).
+function shownNumber(t) {
+  const time = /^(-?)(\d[\d,]*):(\d\d)$/.exec(t);
+  if (time) return { value: (time[1] ? -1 : 1) * (Number(time[2].replace(/,/g, '')) * 60 + Number(time[3])), tol: 1 };
+  if (!/^-?[\d,]*\.?\d+$/.test(t)) return null;
+  const decimals = t.includes('.') ? t.length - t.indexOf('.') - 1 : 0;
+  return { value: Number(t.replace(/,/g, '')), tol: 0.5 * 10 ** -decimals + 1e-9 };
+}
+
+// What a page of a period must show, from the databases: for every tag column its period
+// values and its four summaries, keyed "row,col".
+function expectedPage(kind, key, pageNo, rows, layoutDb, dataDb) {
+  const cells = {};
+  const tags = sql(layoutDb, `SELECT TAG_ID, 項目NO AS COL FROM ${kind.layout} WHERE ページNO = ${pageNo}`);
+  for (const { TAG_ID, COL } of tags) {
+    const row = sql(dataDb, `SELECT * FROM ${kind.data} WHERE DATE = '${key}' AND TAG_ID = ${TAG_ID}`)[0] || {};
+    for (let i = 1; i <= rows; i++) cells[`${i + 3},${COL}`] = row['DATA_' + i] ?? null;
+    ['TOTAL', 'AVE', 'MAX', 'MIN'].forEach((c, k) => { cells[`${rows + 4 + k},${COL}`] = row[c] ?? null; });
+  }
+  return cells;
+}
+
+// The grid shows the expected values: numbers within their shown rounding, texts as
+// stored (a time column's text summary is left empty), empty cells empty.
+async function assertGridShows(page, expected, rows, what) {
+  const cells = await gridTexts(page);
+  assert.equal(cells.length, rows + 8, `${what}: rows`);
+  let numbers = 0;
+  for (const [at, stored] of Object.entries(expected)) {
+    const [r, c] = at.split(',').map(Number);
+    const shown = cells[r][c];
+    const where = `${what}: cell ${at} shows "${shown}", stored ${stored}`;
+    if (stored === null || stored === '') { assert.equal(shown, '', where); continue; }
+    if (isNaN(Number(stored))) { assert.ok(shown === stored || shown === '', where); continue; }
+    if (shown === '' && Number(stored) === 0) continue;  // a "#,##" picture shows 0 as nothing
+    const n = shownNumber(shown);
+    assert.ok(n && Math.abs(n.value - Number(stored)) <= n.tol, where);
+    numbers++;
+  }
+  assert.ok(numbers >= 20, `${what}: only ${numbers} numbers compared`);
+}
+
+// Enters a value through the ten-key dialog and waits until the label shows it.
+async function enter(page, label, value) {
+  await tenkey(page, label, String(value));
+  await page.waitForSelector('#frmTenkey', { state: 'detached' });
+  await page.waitForFunction(([id, v]) => document.getElementById(id).textContent === v, [label, String(value)]);
+}
+
+test('every kind shows the values of the page and the period on show', { skip: !haveSeeder && 'no tbseed built' }, async () => {
+  const browser = await launch(tmp, { width: 1280, height: 900 });
+  const page = browser.context.pages()[0] || await browser.context.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  const dataDb = findFile(share, 'RIVove.mdb');
+  const layoutDb = findFile(share, 'Vurodor.mdb');
+  const western = Number(iniValue(findFile(share, 'Vurodor.ini'), 'Mode', 'Year') || '0') !== 0;
+  try {
+    for (const kind of KINDS) {
+      const key = periodWithSuccessor(kind, dataDb);
+      const first = periodOf(kind, key);
+      const second = periodOf(kind, first.next);
+      const maxPage = Number(sql(layoutDb, `SELECT MAX(ページNO) AS P FROM ${kind.layout}`)[0].P);
+      assert.ok(maxPage >= 2, `${kind.name} has two pages`);
+      const views = [
+        [key, first.rows, 1], [key, first.rows, 2], [first.next, second.rows, 2], [first.next, second.rows, 1],
+      ].map(([k, rows, p]) => ({ key: k, rows, page: p, cells: expectedPage(kind, k, p, rows, layoutDb, dataDb) }));
+      // The four views differ, so that showing another page or period cannot pass.
+      assert.notDeepEqual(views[0].cells, views[1].cells, `${kind.name}: pages 1 and 2 of ${key} differ`);
+      assert.notDeepEqual(views[1].cells, views[2].cells, `${kind.name}: page 2 of ${key} and ${first.next} differ`);
+
+      await page.goto(server.base + '/');
+      await started(page);
+      await page.click('#' + kind.option);
+      await page.waitForFunction(([dayOff, monthOff]) =>
+        document.getElementById('lblDay1').classList.contains('disabled') === dayOff &&
+        document.getElementById('lblMonth1').classList.contains('disabled') === monthOff,
+      [kind.name !== 'daily', kind.name === 'yearly']);
+      const yearLabel = western ? 'lblYear1_S' : 'lblYear1';
+      if (kind.name === 'daily') await enter(page, 'lblDay1', 1);  // a day every month has
+      await enter(page, yearLabel, western ? first.y : first.y - 1988);
+      if (kind.name !== 'yearly') await enter(page, 'lblMonth1', first.m);
+      if (kind.name === 'daily') await enter(page, 'lblDay1', first.d);
+      await page.click('#cmdJikkou');
+      await page.waitForURL(/\/docGrid\.vbd$/);
+      await loaded(page);
+      await page.waitForFunction((w) => document.getElementById('lblPage').textContent === w, `1/${maxPage}`);
+      await assertGridShows(page, views[0].cells, views[0].rows, `${kind.name} ${key} page 1`);
+
+      await page.click('#cmdJiPage');
+      await page.waitForFunction((w) => document.getElementById('lblPage').textContent === w, `2/${maxPage}`);
+      await loaded(page);
+      await assertGridShows(page, views[1].cells, views[1].rows, `${kind.name} ${key} page 2`);
+
+      const caption = await text(page, '#lblTitle');
+      await page.click('#cmdGo');
+      await page.waitForFunction((c) => document.getElementById('lblTitle').textContent !== c, caption);
+      await loaded(page);
+      assert.equal(await text(page, '#lblPage'), `2/${maxPage}`, 'the page stays');
+      await assertGridShows(page, views[2].cells, views[2].rows, `${kind.name} ${first.next} page 2`);
+
+      await page.click('#cmdZenPage');
+      await page.waitForFunction((w) => document.getElementById('lblPage').textContent === w, `1/${maxPage}`);
+      await loaded(page);
+      await assertGridShows(page, views[3].cells, views[3].rows, `${kind.name} ${first.next} page 1`);
+      await shot(page, `report-9-${kind.name}-second-period`);
+    }
+    assert.deepEqual(errors, []);
+  } catch (e) {
+    await shot(page, 'report-failure-kinds');
+    throw e;
+  } finally {
+    await browser.close();
+  }
+});
+
 test('Run in print mode prints each day of the range as its own PDF and offers them all', { skip: !haveSeeder && 'no tbseed built' }, async () => {
   const browser = await launch(tmp, { width: 1280, height: 900 });
   const page = browser.context.pages()[0] || await browser.context.newPage();

@@ -34,7 +34,7 @@ const std::vector<std::string_view>& SheetSuffixes() {
 }
 
 SheetPaper SheetPaperFor(std::string_view suffix) {
-  const auto row = tb::print::FindPaperSize(suffix);  // the sizes with their own forms
+  const auto row = tb::print::FindPaperSize(suffix, tb::print::PrintJobKind::kPage);  // the sizes with their own forms
   if (!row || row->formSuffix != suffix) throw std::invalid_argument("no report sheet for " + std::string(suffix));
   SheetPaper p;
   p.paper = *row;

@@ -21,6 +21,8 @@ std::map<std::string, std::vector<int32_t>>& Fields() {
   return fields;
 }
 int32_t initResult = 0;
+// A file FmInit overwrites, as a library that changes the default printer while it works.
+std::string initWritePath, initWriteBytes;
 
 void Record(const std::string& line) { Log() += line + "\n"; }
 std::string N(int32_t v) { return std::to_string(v); }
@@ -33,6 +35,11 @@ FAKE_API void FakeFmReset() {
   Log().clear();
   Fields().clear();
   initResult = 0;
+  initWritePath.clear();
+}
+FAKE_API void FakeFmSetInitWrite(const char* path, const char* bytes) {
+  initWritePath = path;
+  initWriteBytes = bytes;
 }
 FAKE_API void FakeFmSetInitResult(int32_t rc) { initResult = rc; }
 FAKE_API void FakeFmSetField(const char* name, int32_t l, int32_t t, int32_t r, int32_t b) {
@@ -56,6 +63,12 @@ FAKE_API int32_t FmInit(int32_t window, int32_t dc, int32_t mode, int32_t mag, i
                         const char* out, int32_t* s) {
   Record("FmInit " + N(window) + " " + N(dc) + " " + N(mode) + " " + N(mag) + " " + N(x) + " " + N(y) +
          " " + N(left) + " " + N(top) + " " + N(w) + " " + N(h) + " " + Q(form) + " " + Q(out));
+  if (!initWritePath.empty()) {
+    if (FILE* f = std::fopen(initWritePath.c_str(), "wb")) {
+      std::fwrite(initWriteBytes.data(), 1, initWriteBytes.size(), f);
+      std::fclose(f);
+    }
+  }
   if (form == nullptr || *form == '\0') return -2;  // as the library: no form name
   if (initResult == 0) s[2] = 19600;
   return initResult;
