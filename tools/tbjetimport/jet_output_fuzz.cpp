@@ -10,12 +10,14 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -133,6 +135,19 @@ void CheckDateText(double value) {
   if (std::fabs(error) > 0.5 + 1e-6 * std::fabs(value)) __builtin_trap();
 }
 
+// A name for the rows' insertion order. A column may be called like any of SQLite's names
+// for the row id, and then that name means the column; with all three taken there is no
+// order to read the rows back in, and only their count is compared.
+std::optional<std::string> RowOrder(const std::vector<std::string>& columns) {
+  for (std::string alias : {"rowid", "_rowid_", "oid"}) {
+    const bool taken = std::any_of(columns.begin(), columns.end(), [&](const std::string& c) {
+      return sqlite3_stricmp(c.c_str(), alias.c_str()) == 0;
+    });
+    if (!taken) return alias;
+  }
+  return std::nullopt;
+}
+
 void RoundTrip(fuzzing::FuzzInput& in) {
   const std::string table = CName(in.Text(40));
   const int columnCount = 1 + in.Byte() % 8;
@@ -156,14 +171,15 @@ void RoundTrip(fuzzing::FuzzInput& in) {
       sqlite3_step(st) != SQLITE_ROW || ReadOne(st, 0) != Value{table})
     __builtin_trap();
   sqlite3_finalize(st);
-  const std::string select = "SELECT * FROM " + QuoteIdentifier(table) + " ORDER BY rowid";
+  const auto order = RowOrder(names);
+  const std::string select = "SELECT * FROM " + QuoteIdentifier(table) + (order ? " ORDER BY " + *order : "");
   if (sqlite3_prepare_v2(db, select.c_str(), -1, &st, nullptr) != SQLITE_OK) __builtin_trap();
   if (sqlite3_column_count(st) != columnCount) __builtin_trap();
   for (int c = 0; c < columnCount; ++c)
     if (names[c] != sqlite3_column_name(st, c)) __builtin_trap();
   for (const auto& written : rows) {
     if (sqlite3_step(st) != SQLITE_ROW) __builtin_trap();
-    for (int c = 0; c < columnCount; ++c)
+    for (int c = 0; c < columnCount && order; ++c)
       if (!SameValue(written[c], ReadOne(st, c))) __builtin_trap();
   }
   if (sqlite3_step(st) != SQLITE_DONE) __builtin_trap();
