@@ -118,13 +118,21 @@ while :; do
     ((used < budget)) && pending+=("$t")
   done
   ((${#pending[@]})) || break
-  running=0
+  # The chunks' own ids: a bare `wait -n` also returns for the process substitutions
+  # above, which would let one chunk more run than --jobs allows.
+  running=()
   for t in "${pending[@]}"; do
-    if ((running >= jobs)); then wait -n || true; running=$((running - 1)); fi
+    while ((${#running[@]} >= jobs)); do
+      finished=""
+      wait -n -p finished "${running[@]}" || true
+      left=()
+      for pid in "${running[@]}"; do [[ "$pid" == "$finished" ]] || left+=("$pid"); done
+      running=("${left[@]}")
+    done
     run_chunk "$t" &
-    running=$((running + 1))
+    running+=("$!")
   done
-  wait || true
+  wait "${running[@]}" || true
 done
 
 printf '| Target | CPU time | Executions | Edges (start → end) | Findings |\n|---|---|---|---|---|\n'
