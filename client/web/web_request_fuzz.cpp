@@ -1,19 +1,24 @@
-// Fuzz entry for what the web host reads of a request: the input is a request as it comes
-// over the wire (request line, header lines, an empty line, the body). The harness cuts
-// it up the way the HTTP layer hands it over and passes each part to the host's own
-// checks, with the properties that keep a hostile request harmless:
+// Fuzz entry for what the web host reads of a request: the input is what a client sends
+// over one connection (one request or several, kept alive). The HTTP library reads it as
+// it reads a socket (request line, query string, header lines, Range, chunked, multipart
+// and compressed bodies, keep-alive), and every request it hands over is checked the way
+// the host's routes check it, with the properties that keep a hostile request harmless:
 // - a Host header that passes is a plain host name or address with an optional port: it
 //   becomes the share folder \\HOST\vurodor and the page's address, so it may hold no
 //   slash, backslash, blank or control character;
-// - a session id is looked up only when it is 32 lower-case hex digits;
+// - a session id is looked up only when it is 32 lower-case hex digits, and the cookie
+//   set for it is one header line;
 // - an event or answer body passes only within its limits; a save-dialog name that
 //   passes is a plain file name (no folder part, no control character, no leading dot);
 // - an asset is served only under its own name.
+#include <httplib.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "client/web/assets.h"
 #include "client/web/event_check.h"
@@ -25,55 +30,28 @@ namespace {
 
 using namespace tb::web;
 
-struct Request {
-  std::string_view method, target, body;
-  std::vector<std::pair<std::string_view, std::string_view>> headers;
-};
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
-Request Split(std::string_view all) {
-  Request r;
-  auto end = all.find("\r\n\r\n");
-  std::string_view head = all.substr(0, end);
-  r.body = end == std::string_view::npos ? std::string_view{} : all.substr(end + 4);
-  bool first = true;
-  while (!head.empty()) {
-    auto eol = head.find('\n');
-    std::string_view line = Trim(head.substr(0, eol));
-    head = eol == std::string_view::npos ? std::string_view{} : head.substr(eol + 1);
-    if (first) {
-      first = false;
-      auto sp = line.find(' ');
-      r.method = line.substr(0, sp);
-      line = sp == std::string_view::npos ? std::string_view{} : line.substr(sp + 1);
-      r.target = line.substr(0, line.find(' '));
-      continue;
-    }
-    auto colon = line.find(':');
-    if (colon == std::string_view::npos) continue;
-    r.headers.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
+// A connection whose client has sent the input and then closed its side; what the
+// server writes back is dropped.
+class InputStream final : public httplib::Stream {
+ public:
+  explicit InputStream(std::string_view input) : rest_(input) {}
+  bool is_readable() const override { return true; }
+  bool is_writable() const override { return true; }
+  ssize_t read(char* ptr, size_t size) override {
+    const std::size_t n = std::min(size, rest_.size());
+    std::memcpy(ptr, rest_.data(), n);
+    rest_.remove_prefix(n);
+    return static_cast<ssize_t>(n);
   }
-  return r;
-}
+  ssize_t write(const char*, size_t size) override { return static_cast<ssize_t>(size); }
+  void get_remote_ip_and_port(std::string& ip, int& port) const override { ip = "127.0.0.1", port = 50123; }
+  void get_local_ip_and_port(std::string& ip, int& port) const override { ip = "127.0.0.1", port = 8080; }
+  socket_t socket() const override { return INVALID_SOCKET; }
+  [[nodiscard]] bool Done() const { return rest_.empty(); }
 
-std::string_view Header(const Request& r, std::string_view name) {
-  for (const auto& [k, v] : r.headers)
-    if (SameName(k, name)) return v;
-  return {};
-}
+ private:
+  std::string_view rest_;
+};
 
 void CheckHost(std::string_view host, std::string_view path) {
   if (!IsValidHostHeader(host)) return;
@@ -119,14 +97,36 @@ void CheckAsset(std::string_view path) {
   if (const auto* f = FindAsset(name); f != nullptr && f->name != name) __builtin_trap();
 }
 
+void Check(const httplib::Request& req) {
+  CheckHost(req.get_header_value("Host"), req.path);
+  CheckCookie(req.get_header_value("Cookie"));
+  if (req.method == "POST") CheckBody(req.body);
+  CheckAsset(req.path);
+}
+
+// The library's request reading with the host's limits; every GET and POST it hands over
+// goes to Check. The host registers no other method, so the library refuses them itself.
+class RequestReader : public httplib::Server {
+ public:
+  RequestReader() {
+    set_payload_max_length(ServerOptions{}.maxBody);
+    Get(".*", [](const httplib::Request& q, httplib::Response&) { Check(q); });
+    Post(".*", [](const httplib::Request& q, httplib::Response&) { Check(q); });
+  }
+  // One request from `in`; false when the connection is to be closed.
+  bool ReadOne(InputStream& in) {
+    bool closed = false;
+    return process_request(in, /*close_connection=*/false, closed, nullptr) && !closed;
+  }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const Request r = Split(std::string_view(reinterpret_cast<const char*>(data), size));
-  const std::string_view path = r.target.substr(0, r.target.find('?'));
-  CheckHost(Header(r, "Host"), path);
-  CheckCookie(Header(r, "Cookie"));
-  CheckBody(r.body);
-  CheckAsset(path);
+  static RequestReader reader;
+  InputStream in(std::string_view(reinterpret_cast<const char*>(data), size));
+  // As many requests as the host's keep-alive allows on one connection.
+  for (int i = 0; i < 8 && !in.Done() && reader.ReadOne(in); ++i) {
+  }
   return 0;
 }
