@@ -66,6 +66,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TZ="${TZ:-Asia/Tokyo}"
 testdata="${TB_TESTDATA:-$top/../shared/testdata}"
 [[ -d "$testdata" ]] || testdata=/work/shared/testdata
+export TB_TESTDATA="$testdata"  # the Access importer's target patches a sample from there
 
 # Seeds kept outside the repository: the Access samples for the Access importer.
 extra_seeds() {
