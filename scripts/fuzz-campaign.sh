@@ -3,17 +3,19 @@
 # CPU time, and prints the table of docs/reliability.md: target, CPU time, executions,
 # coverage (edges) of the seeds and of the corpus at the end, findings.
 #
-#   scripts/fuzz-campaign.sh [--cpu-minutes N] [--jobs N] [--chunk-seconds N]
+#   scripts/fuzz-campaign.sh [--cpu-minutes N] [--jobs N] [--chunk-seconds N] [--nice N]
 #                            [--out DIR] [--no-build] [TARGET ...]
 #
 # --cpu-minutes  CPU time per target (default 30). libFuzzer's own limit counts wall time,
 #                so the targets run in rounds of chunks (--chunk-seconds of wall time,
 #                default 600) until each has used its CPU budget.
-# --jobs         targets run at once (default 2); every fuzzer runs under `nice -n 15`.
+# --jobs         targets run at once (default 2).
+# --nice         niceness of every fuzzer (default 15).
 # --out          work folder (default build-fuzz/campaign): corpus/<target> (the seed
 #                corpus plus what the run found), artifacts/<target> (crash-*, leak-*,
 #                timeout-*, oom-* inputs), logs/, results.tsv. A second run with the same
-#                folder goes on from the corpus found so far.
+#                folder goes on from the corpus found so far; with --cpu-minutes 0 it
+#                only prints the table.
 # TARGET         names from build-fuzz/fuzzers.txt (default: all of them).
 #
 # A finding stops that chunk; the next chunk goes on fuzzing. To keep what a run found
@@ -33,15 +35,16 @@ top="$TB_FUZZ_CAMPAIGN_COPY"
 trap 'rm -f "$0"' EXIT
 cd "$top"
 
-cpu_minutes=30 jobs=2 chunk=600 out="" build=1 targets=()
+cpu_minutes=30 jobs=2 chunk=600 niceness=15 out="" build=1 targets=()
 while (($#)); do
   case "$1" in
     --cpu-minutes) cpu_minutes="$2"; shift 2 ;;
     --jobs) jobs="$2"; shift 2 ;;
     --chunk-seconds) chunk="$2"; shift 2 ;;
+    --nice) niceness="$2"; shift 2 ;;
     --out) out="$2"; shift 2 ;;
     --no-build) build=0; shift ;;
-    -h|--help) sed -n '2,21p' "$top/scripts/fuzz-campaign.sh"; exit 0 ;;
+    -h|--help) sed -n '2,23p' "$top/scripts/fuzz-campaign.sh"; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
   esac
@@ -103,8 +106,13 @@ run_chunk() {
               -artifact_prefix="$artifacts/")
   [[ "$dict" != "-" && -f "$dict" ]] && args+=(-dict="$dict")
   read -r used execs start end < <(state_of "$name")
+  # No longer than what is left of the budget (at least 30 s), so that the last chunk
+  # does not overshoot it by a whole chunk.
+  local wall=$((budget - used))
+  ((wall < 30)) && wall=30
+  ((wall > chunk)) && wall=$chunk
   local log="$out/logs/$name.$(date +%Y%m%d-%H%M%S).log" cpu
-  cpu=$( { TIMEFORMAT='%U %S'; time nice -n 15 "$bin" "${args[@]}" -max_total_time="$chunk" \
+  cpu=$( { TIMEFORMAT='%U %S'; time nice -n "$niceness" "$bin" "${args[@]}" -max_total_time="$wall" \
              "$corpus" $(extra_seeds "$name") >"$log" 2>&1 || true; } 2>&1 )
   used=$((used + $(awk '{printf "%d", $1 + $2}' <<<"$cpu")))
   execs=$((execs + $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{s += $2} END {print s + 0}')))
@@ -145,7 +153,7 @@ done
 coverage_of() {
   local bin="$1"
   shift
-  { nice -n 15 "$bin" -runs=0 -close_fd_mask=3 -rss_limit_mb=2560 "$@" 2>&1 || true; } |
+  { nice -n "$niceness" "$bin" -runs=0 -close_fd_mask=3 -rss_limit_mb=2560 "$@" 2>&1 || true; } |
     grep 'INITED' | grep -o 'cov: [0-9]*' | awk 'NR == 1 {print $2}' || true
 }
 printf '| Target | CPU time | Executions | Edges (seeds → end) | Findings |\n|---|---|---|---|---|\n'
