@@ -11,7 +11,7 @@ set(CPACK_PACKAGE_DESCRIPTION
     "The web host tbclient serves the daily, monthly and yearly reports of a plant's data\n"
     "logging share to web browsers and prints them through the form-printing library\n"
     "libfmdraw32.so. The package also holds the settings program TBWebSetup and the tools\n"
-    "tbseed, tbforms, fedtool, tbcheck and tbjetimport, and runs tbclient as the systemd\n"
+    "tbseed, tbforms, fedtool, tbcheck, tbjetimport and tbexport, and runs tbclient as the systemd\n"
     "service tbclient.service.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -1,10 +1,12 @@
 #include "platform/profile.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <future>
 #include <iterator>
@@ -71,6 +73,9 @@ TEST(ProfileDocumentTest, GetFollowsPrivateProfileRules) {
       // letter; 0x83 0x5D has a "]" trail byte.
       {14, "[\x83\x41]\nk=1\n[\x83\x61]\nk=2\n", "\x83\x61", "k", "2"},
       {15, "[\x83\x5D]\nk=1\n", "\x83\x5D", "k", "1"},
+      // A header saved as UTF-8 whose last byte looks like a CP932 lead byte ("テ" ends
+      // in 0x86) hides its "]" from the CP932 scan.
+      {24, "[\xE3\x83\x86]\nk=1\n", "\xE3\x83\x86", "k", "1"},
       {16, "[Print]\nSize=A3", "Print", "Paper", std::nullopt},
       {17, "", "Print", "Size", std::nullopt},
   };
@@ -106,6 +111,13 @@ TEST(ProfileDocumentTest, SetKeepsEveryOtherLine) {
       {10, "[A]\n", "A", "x", "1\n[DB]\nFLG=1", "[A]\n"},
       {11, "[A]\n", "A", "x=y", "1", "[A]\n"},
       {12, "[A]\n", "A]", "x", "1", "[A]\n"},
+      {13, "[A]\n", " ", "x", "1", "[A]\n"},
+      {14, "[A]\n", "A", "\t", "1", "[A]\n"},
+      {15, "[A]\n", "A", ";x", "1", "[A]\n"},
+      {16, "[A]\n", "A", "[x", "1", "[A]\n"},
+      {17, "[A]\n", "A\r", "x", "1", "[A]\n"},
+      {18, "[A]\n", "A", "x\ny", "1", "[A]\n"},
+      {19, "[A]\n", "A", "x", std::string_view("1\0y", 3), "[A]\n"},
   };
   for (const SetCase& c : cases) {
     SCOPED_TRACE(c.row);
@@ -129,10 +141,13 @@ TEST(ProfileFileTest, ReadCutsValuesToTheBuffer) {
   EXPECT_EQ(ReadProfileString(dir.path(), "Title", "Name", "dir"), "dir");
 }
 
-TEST(ProfileFileTest, OversizedFileReadsAsMissingAndIsNotRewritten) {
+TEST(ProfileFileTest, FilesUpToTheLimitAreReadLargerOnesAreNotRewritten) {
   TempDir dir;
   fs::path ini = dir.path() / "big.ini";
-  std::string big = "[A]\nx=1\n" + std::string(kProfileMaxFileBytes, ';');
+  const std::string head = "[A]\nx=1\n";
+  WriteBytes(ini, head + std::string(kProfileMaxFileBytes - head.size(), ';'));
+  EXPECT_EQ(ReadProfileString(ini, "A", "x", "def"), "1");
+  const std::string big = head + std::string(kProfileMaxFileBytes - head.size() + 1, ';');
   WriteBytes(ini, big);
   EXPECT_EQ(ReadProfileString(ini, "A", "x", "def"), "def");
   EXPECT_FALSE(WriteProfileString(ini, "A", "x", "2"));
@@ -183,6 +198,43 @@ TEST(ProfileFileTest, WriteFailsWithoutLeavingAnything) {
   EXPECT_FALSE(WriteProfileString(dir.path(), "A", "x", "1"));  // a folder
   EXPECT_FALSE(WriteProfileString(dir.path() / "a.ini", "A", "x", "1\r\n[B]"));
   EXPECT_FALSE(fs::exists(dir.path() / "a.ini"));
+}
+
+// Removing what is not there, or writing the value a key already has, succeeds without
+// creating or rewriting the file.
+TEST(ProfileFileTest, WritesThatChangeNothingTouchNothing) {
+  TempDir dir;
+  EXPECT_TRUE(WriteProfileString(dir.path() / "none.ini", "A", "x", std::nullopt));
+  EXPECT_FALSE(fs::exists(dir.path() / "none.ini"));
+  fs::path ini = dir.path() / "a.ini";
+  WriteBytes(ini, "[A]\nx=1\n");
+  struct stat before {};
+  ASSERT_EQ(::stat(ini.c_str(), &before), 0);
+  EXPECT_TRUE(WriteProfileString(ini, "A", "y", std::nullopt));
+  EXPECT_TRUE(WriteProfileString(ini, "a", "X", "1"));
+  struct stat after {};
+  ASSERT_EQ(::stat(ini.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
+// A write that cannot complete (here: the file size limit) reports failure and keeps the
+// old file whole, with no temporary file left beside it.
+TEST(ProfileFileTest, WriteThatCannotCompleteKeepsTheOldFile) {
+  TempDir dir;
+  fs::path ini = dir.path() / "a.ini";
+  WriteBytes(ini, "[A]\nx=1\n");
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 64;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = WriteProfileString(ini, "A", "y", std::string(200, 'v'));
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadBytes(ini), "[A]\nx=1\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST(ProfileFileTest, WriteThroughSymlinkChangesTheTarget) {

@@ -52,6 +52,9 @@ TEST_F(SharePathTest, RefusesSymlinksLeadingOutOfTheRoot) {
   EXPECT_EQ(ResolveSharePath("\\\\h\\vurodor\\up\\secret.txt", root_), std::nullopt);
   EXPECT_EQ(ResolveUnder(root_, "UP\\new.txt"), std::nullopt);
   EXPECT_EQ(ResolveUnder(root_, "db\\vurodor.mdb"), root_ / "db" / "Vurodor.mdb");
+  // A path whose real place cannot be worked out is refused, not trusted.
+  fs::create_symlink("loop", root_ / "loop");
+  EXPECT_EQ(ResolveUnder(root_, "loop\\x.ini"), std::nullopt);
 }
 
 TEST_F(SharePathTest, ResolveUnderAcceptsOneLeadingSeparator) {

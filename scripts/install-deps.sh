@@ -15,10 +15,12 @@ PACKAGES=(
   libtiff-dev libcups2-dev cups cups-client printer-driver-cups-pdf
   # web host
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev
+  # workbook export
+  libxlsxwriter-dev
   # settings program
   qt6-base-dev qt6-translations-l10n
   # independent checkers and browser tests
-  zbar-tools poppler-utils chromium chromium-driver xvfb
+  zbar-tools poppler-utils python3-openpyxl chromium chromium-driver xvfb
   # the Debian package and its tests: dpkg-shlibdeps, unit checks, the example proxy
   dpkg-dev systemd nginx openssl curl
 )
@@ -49,5 +51,15 @@ fi
 top="$(cd "$(dirname "$0")/.." && pwd)"
 if [ -f "$top/tests/e2e/package.json" ] && [ ! -d "$top/tests/e2e/node_modules/playwright-core" ]; then
   (cd "$top/tests/e2e" && npm install --no-audit --no-fund --silent)
+fi
+# Browser libraries the web host compiles into its assets, at the versions the lock file
+# pins (client/web/vendor; the build refuses any other version).
+vendor="$top/client/web/vendor"
+if [ -f "$vendor/package-lock.json" ] && ! (cd "$vendor" && node -e '
+    const want = require("./package.json").dependencies;
+    for (const [name, version] of Object.entries(want))
+      if (require("./node_modules/" + name + "/package.json").version !== version) process.exit(1);
+  ' 2>/dev/null); then
+  (cd "$vendor" && npm ci --no-audit --no-fund --silent)
 fi
 echo "Dependencies present."

@@ -45,13 +45,14 @@ step "installing $(basename "$deb")"
 dpkg -i "$deb" </dev/null >"$work/dpkg-install.log" 2>&1 || { cat "$work/dpkg-install.log"; fail "dpkg -i"; }
 
 lib="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
-for f in /usr/bin/{tbclient,TBWebSetup,tbseed,tbforms,fedtool,tbcheck,tbjetimport}; do
+for f in /usr/bin/{tbclient,TBWebSetup,tbseed,tbforms,fedtool,tbcheck,tbjetimport,tbexport,tbarchive}; do
   [ -x "$f" ] || fail "$f missing"
   if readelf -d "$f" | grep -q 'R.*PATH'; then fail "$f keeps a build RUNPATH"; fi
 done
 for f in "$lib/libfmdraw32.so" "$lib/libfmimg32.so" /usr/include/fmdraw32.h /usr/include/fmimg32.h \
          /usr/share/tbclient/fonts/fmdraw-fonts.conf /usr/share/doc/tbclient/README.md \
-         /usr/share/doc/tbclient/examples/nginx-tbclient.conf /usr/lib/systemd/system/tbclient.service; do
+         /usr/share/doc/tbclient/examples/nginx-tbclient.conf /usr/lib/systemd/system/tbclient.service \
+         /usr/lib/systemd/system/tbarchive.service /usr/lib/systemd/system/tbarchive.timer; do
   [ -f "$f" ] || fail "$f missing"
 done
 [ "$(ls /usr/share/tbclient/forms/*.fed | wc -l)" = 15 ] || fail "report forms missing"
@@ -75,10 +76,12 @@ expect_mode /var/lib/tbclient/printers tbclient:tbclient 750
 expect_mode /var/lib/tbclient/printers/printers.ini tbclient:tbclient 640
 expect_mode /var/lib/tbclient/printed tbclient:tbclient 750
 expect_mode /var/cache/tbclient tbclient:tbclient 750
+expect_mode /var/lib/tbclient/archive tbclient:tbclient 750
 grep -qx /etc/tbclient/tbclient.conf /var/lib/dpkg/info/tbclient.conffiles || fail "configuration is no conffile"
 
 step "checking the unit"
 systemd-analyze verify /usr/lib/systemd/system/tbclient.service
+systemd-analyze verify /usr/lib/systemd/system/tbarchive.service /usr/lib/systemd/system/tbarchive.timer
 exposure="$(systemd-analyze security --offline=true /usr/lib/systemd/system/tbclient.service 2>/dev/null |
             sed -n 's/.*Overall exposure level for tbclient.service: \([0-9.]*\).*/\1/p')"
 step "systemd-analyze security exposure: $exposure"
@@ -97,8 +100,8 @@ printf '[Service]\nEnvironment=TZ=%s\n' "$TZ" > "$dropin/timezone.conf"
 
 # Runs the unit's ExecStart as systemd would: its user and group, a clean environment
 # with the unit's Environment= lines (drop-ins included), its umask, from /.
-run_unit_command() {  # extra arguments are appended to ExecStart
-  local unit=/usr/lib/systemd/system/tbclient.service exec user group umask
+run_unit_command() {  # extra arguments are appended to ExecStart; $UNIT names another unit
+  local unit="${UNIT:-/usr/lib/systemd/system/tbclient.service}" exec user group umask
   local -a env=(HOME=/var/lib/tbclient USER=tbclient LOGNAME=tbclient SHELL=/usr/sbin/nologin
                 PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8)
   exec="$(sed -n 's/^ExecStart=//p' "$unit")"
@@ -143,6 +146,15 @@ start_service
 [ "$(curl -s "http://127.0.0.1:$port/healthz")" = ok ] || fail "healthz is not ok"
 # An admin's own settings file, to find again after the upgrade.
 printf '; kept by the upgrade\r\n' >> /var/lib/tbclient/client/TBWeb.ini
+
+step "one archive pass as the timer starts it, shown by the service"
+rc=0
+(UNIT=/usr/lib/systemd/system/tbarchive.service run_unit_command --max 3 --kinds daily) \
+  >"$work/archive.log" 2>&1 || rc=$?
+[ "$rc" = 3 ] || { cat "$work/archive.log"; fail "the archive pass ended with $rc, wanted 3 (cap reached)"; }
+[ "$(find /var/lib/tbclient/archive/daily -name '*.pdf' -user tbclient | wc -l)" = 3 ] ||
+  fail "the archive pass did not write 3 daily PDFs"
+curl -s "http://127.0.0.1:$port/archive/" | grep -q '日報' || fail "the archive page does not list the archive"
 
 step "behind nginx with TLS and a password"
 ngx="$work/nginx"
@@ -195,7 +207,8 @@ pdfs="$(find /var/lib/tbclient/printed -name '*.pdf' -user tbclient | wc -l)"
 [ "$pdfs" -ge 1 ] || fail "no PDF printed by user tbclient"
 written="$(find /var/lib/tbclient /var/cache/tbclient -newer "$work/stamp" -user tbclient \
            -not -path '/var/lib/tbclient/client/WEBLOG*' -not -path '/var/cache/tbclient*' \
-           -not -path '/var/lib/tbclient/printers*' -not -path '/var/lib/tbclient/printed*')"
+           -not -path '/var/lib/tbclient/printers*' -not -path '/var/lib/tbclient/printed*' \
+           -not -path '/var/lib/tbclient/archive*')"
 [ -z "$written" ] || fail "written outside the service's folders: $written"
 
 # ---------------------------------------------------------------- upgrade and purge
@@ -225,7 +238,7 @@ dpkg --purge tbclient </dev/null >"$work/dpkg-purge.log" 2>&1 || { cat "$work/dp
 ! getent passwd tbclient >/dev/null || fail "user left"
 ! getent group tbclient >/dev/null || fail "group left"
 for p in /etc/tbclient /var/lib/tbclient /var/cache/tbclient /usr/bin/tbclient "$lib/libfmdraw32.so" \
-         /usr/lib/systemd/system/tbclient.service /usr/share/tbclient; do
+         /usr/lib/systemd/system/tbclient.service /usr/lib/systemd/system/tbarchive.timer /usr/share/tbclient; do
   [ ! -e "$p" ] || fail "$p left after purge"
 done
 [ -d "$share/TB_DataBase" ] || fail "purge touched the share"

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "client/core/controls.h"
 
@@ -27,6 +29,16 @@ struct SaveDialogRequest {
   std::string filter;       // "*.csv"
   std::string defaultExt;   // "csv"
   std::string fileName;     // proposed name
+  // Option buttons shown under the file name, the first one preselected ("期間の全ページ",
+  // "このページのみ"); empty for the plain dialog.
+  std::vector<std::string> choices;
+};
+
+// What the user chose in a save dialog with option buttons: the path and the option's
+// index in SaveDialogRequest::choices (0 when there are none).
+struct SaveDialogAnswer {
+  std::string path;
+  int choice = 0;
 };
 
 class Host {
@@ -41,6 +53,13 @@ class Host {
   virtual void ShowModal(Document& dialog) = 0;
   // The save-file dialog: the path chosen, or nullopt when the user cancelled.
   virtual std::optional<std::string> ShowSaveDialog(const SaveDialogRequest& request) = 0;
+  // The save-file dialog with its option buttons. A host that cannot show them offers
+  // the plain dialog, which always answers the first option.
+  virtual std::optional<SaveDialogAnswer> ShowSaveDialogWithChoice(const SaveDialogRequest& request) {
+    auto path = ShowSaveDialog(request);
+    if (!path) return std::nullopt;
+    return SaveDialogAnswer{std::move(*path), 0};
+  }
 
   virtual void SetStatusText(std::string_view text) = 0;
   virtual void SetMousePointer(MousePointer pointer) = 0;

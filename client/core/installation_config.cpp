@@ -13,6 +13,7 @@ bool SetInstallationSetting(InstallationSettings& s, std::string_view name, std:
                                   : name == "cache-dir"    ? &s.cacheDir
                                   : name == "printer-dir"  ? &s.printerDir
                                   : name == "form-library" ? &s.formLibrary
+                                  : name == "archive"      ? &s.archiveDir
                                                            : nullptr;
   if (target == nullptr) return false;
   *target = std::filesystem::path(value);

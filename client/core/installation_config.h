@@ -1,7 +1,7 @@
 // The installation's settings that every program of the system shares (where the share,
-// the client folder, the caches, the printer settings and the form library are), read
-// from the configuration file's shared part, plus the entries of the program's own
-// section for the program to read. The setting names are the programs' command-line
+// the client folder, the caches, the printer settings, the form library and the report
+// archive are), read from the configuration file's shared part, plus the entries of the
+// program's own section for the program to read. The setting names are the programs' command-line
 // flags without "--", so a setting moves between the file and the command line as it is.
 // See packaging/tbclient.conf for the file an installation gets.
 #pragma once
@@ -24,6 +24,7 @@ struct InstallationSettings {
   std::filesystem::path cacheDir;     // cache-dir: caches of imported Jet files
   std::filesystem::path printerDir;   // printer-dir: printers.ini, win.ini (FMDRAW_WINDIR)
   std::filesystem::path formLibrary;  // form-library: libfmdraw32.so
+  std::filesystem::path archiveDir;   // archive: the report archive (tbarchive writes, tbclient shows)
 };
 
 // Sets the shared setting `name`; false when `name` is not one of them.

@@ -69,6 +69,7 @@ TEST(RecordsetTest, FindComparesNumbersByValueAndTextExactly) {
       {"TAG_ID = +3", true, "流量"},      {"TAG_ID = 4", false, nullptr},
       {"Title = '水温'", true, "水温"},   {"Title = 'it''s'", true, "it's"},
       {"AVE = 1.50", true, "流量"},       {"Title = '流'", false, nullptr},
+      {"AVE = 2", true, "it's"},          {"AVE = 7", false, nullptr},  // Null matches nothing
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.criterion);
@@ -82,7 +83,7 @@ TEST(RecordsetTest, FindComparesNumbersByValueAndTextExactly) {
 
 TEST(RecordsetTest, FindRefusesCriteriaItCannotRead) {
   for (const char* bad : {"TAG_ID", "TAG_ID = abc", "NOPE = 1", "Title = 'open", "Title = 'a'b'",
-                          "TAG_ID = "}) {
+                          "Title = 'it''", "TAG_ID = "}) {
     SCOPED_TRACE(bad);
     Recordset rs = Tags();
     EXPECT_THROW(rs.Find(bad), DbError);

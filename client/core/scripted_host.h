@@ -33,8 +33,13 @@ class ScriptedHost : public Host {
   std::function<void(Document&)> onModal;
   // Answers of the save dialog, popped per call; nullopt = cancel. Empty queue = cancel.
   std::deque<std::optional<std::string>> saveAnswers;
+  // The option chosen in a save dialog with option buttons, popped per such dialog; an
+  // empty queue keeps the preselected first option.
+  std::deque<int> saveChoices;
   // Called once per DoEvents.
   std::function<void()> onDoEvents;
+  // Called while a message box is open (after it is recorded, before it is answered).
+  std::function<void(const Message&)> onMessage;
 
   // --- what the test reads ---
   std::vector<Message> messages;
@@ -53,6 +58,7 @@ class ScriptedHost : public Host {
   MsgBoxResult MsgBox(std::string_view text, MsgBoxButtons buttons, std::string_view caption,
                       MsgBoxIcon icon) override {
     messages.push_back({std::string(text), std::string(caption), buttons, icon});
+    if (onMessage) onMessage(messages.back());
     if (!msgBoxAnswers.empty()) {
       auto a = msgBoxAnswers.front();
       msgBoxAnswers.pop_front();
@@ -71,6 +77,16 @@ class ScriptedHost : public Host {
     auto a = saveAnswers.front();
     saveAnswers.pop_front();
     return a;
+  }
+  std::optional<SaveDialogAnswer> ShowSaveDialogWithChoice(const SaveDialogRequest& r) override {
+    auto path = ShowSaveDialog(r);
+    int choice = 0;
+    if (!saveChoices.empty()) {
+      choice = saveChoices.front();
+      saveChoices.pop_front();
+    }
+    if (!path) return std::nullopt;
+    return SaveDialogAnswer{std::move(*path), choice};
   }
   void SetStatusText(std::string_view text) override {
     statusText = std::string(text);

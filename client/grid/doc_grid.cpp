@@ -13,6 +13,12 @@ GridPrintHook& PrintHook() {
   return hook;
 }
 
+// Set once at start-up by the export part, read by every session's cmdExcel.
+GridWorkbookHook& WorkbookHook() {
+  static GridWorkbookHook hook;
+  return hook;
+}
+
 constexpr int kRowTop = 300;       // first control row: period, titles, page buttons
 constexpr int kRow2Top = 780;      // second control row: export, print, end
 constexpr int kControlHeight = 375;
@@ -23,6 +29,7 @@ const FontSpec kTitleFont{"ＭＳ ゴシック", 12, true};
 }  // namespace
 
 void SetGridPrintHook(GridPrintHook hook) { PrintHook() = std::move(hook); }
+void SetGridWorkbookHook(GridWorkbookHook hook) { WorkbookHook() = std::move(hook); }
 
 DocGrid::DocGrid(ClientState& s, Host& host) : s_(s), host_(host) {
   BuildControls();
@@ -56,7 +63,8 @@ void DocGrid::AddLabel(std::string name, std::string toolTip, int left, int top,
 }
 
 // A 15-column page: the period buttons and captions on the first row, the page buttons
-// around the page number at its right end, export/print/end on the second row, the grid
+// around the page number at its right end, export/print/end on the second row (the
+// workbook export left of the CSV export, so the other buttons keep their places), the grid
 // below (its columns scroll horizontally; 620 + 15 x 1500 twips do not fit the page).
 void DocGrid::BuildControls() {
   AddButton("cmdZen", "前", "", kGridLeft, kRowTop, 435, kControlHeight);
@@ -68,6 +76,8 @@ void DocGrid::BuildControls() {
   AddLabel("lblPage", "任意のページにジャンプします。", 11100, kRowTop, 1100, kControlHeight);
   controls_["lblPage"].backColour = kWhite;
   AddButton("cmdJiPage", "次頁", "", 12260, kRowTop, 735, kControlHeight);
+  AddButton("cmdExcel", "Excel出力(&X)", "Excelブックを作成し、保存します。", 9120, kRow2Top,
+            1440, kControlHeight);
   AddButton("cmdOut", "出力(&O)", "CSVファイルを作成し、保存します。", 10680, kRow2Top, 1440,
             kControlHeight);
   AddButton("cmdPrint", "印刷(&P)", "このページを印刷します。", 12240, kRow2Top, 1440,
@@ -111,6 +121,10 @@ void DocGrid::cmdPrint_Click() {
   if (const auto& hook = PrintHook()) hook(s_, host_, *this);
 }
 
+void DocGrid::cmdExcel_Click() {
+  if (const auto& hook = WorkbookHook()) hook(s_, host_, *this);
+}
+
 bool DocGrid::Handle(const UiEvent& e) {
   using K = UiEvent::Kind;
   static const std::map<std::string, void (DocGrid::*)(), std::less<>> kClicks = {
@@ -118,7 +132,7 @@ bool DocGrid::Handle(const UiEvent& e) {
       {"cmdJiPage", &DocGrid::cmdJiPage_Click},   {"cmdZenPage", &DocGrid::cmdZenPage_Click},
       {"lblPage", &DocGrid::lblPage_Click},       {"lblPageTitle", &DocGrid::lblPageTitle_Click},
       {"cmdEnd", &DocGrid::cmdEnd_Click},         {"cmdOut", &DocGrid::cmdOut_Click},
-      {"cmdPrint", &DocGrid::cmdPrint_Click}};
+      {"cmdPrint", &DocGrid::cmdPrint_Click},     {"cmdExcel", &DocGrid::cmdExcel_Click}};
   auto* c = controls_.Find(e.control);
   if (c == nullptr) return false;
   bool handled = false;

@@ -9,14 +9,17 @@
 // step), doc_grid_nav.cpp (periods, pages, jumps, back), doc_grid_csv.cpp (CSV export).
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "client/core/client_state.h"
 #include "client/core/controls.h"
 #include "client/core/host.h"
 #include "client/grid/flex_grid.h"
+#include "client/grid/shown_tag.h"
 
 namespace tb {
 
@@ -26,6 +29,11 @@ class DocGrid;
 // runs); while unset the button does nothing.
 using GridPrintHook = std::function<void(ClientState&, Host&, DocGrid&)>;
 void SetGridPrintHook(GridPrintHook hook);
+
+// What cmdExcel does (the workbook export): set once by the export part at start-up;
+// while unset the button does nothing.
+using GridWorkbookHook = std::function<void(ClientState&, Host&, DocGrid&)>;
+void SetGridWorkbookHook(GridWorkbookHook hook);
 
 class DocGrid : public Document {
  public:
@@ -56,6 +64,14 @@ class DocGrid : public Document {
 
   // Arms the one-shot load timer; the only way to (re)load the page.
   void StartPageLoad();
+  // True between StartPageLoad and the end of the load: the shared state may already
+  // describe a page that the grid does not show yet.
+  [[nodiscard]] bool LoadPending() const;
+
+  // What the last load showed in tag column `col` (1 to 15); a column without a tag
+  // gives tagId 0. TagColumns lists the columns that hold a tag, left to right.
+  [[nodiscard]] const ShownTag& ShownTagOf(int col) const;
+  [[nodiscard]] std::vector<int> TagColumns() const;
 
   // Event handlers, named after their controls.
   void Timer1_Timer();
@@ -68,6 +84,7 @@ class DocGrid : public Document {
   void cmdEnd_Click();
   void cmdOut_Click();
   void cmdPrint_Click();
+  void cmdExcel_Click();
   // A click on a grid cell: it becomes the current cell (headings cannot be selected).
   bool grdGrid_SelectCell(int row, int col);
 
@@ -98,6 +115,8 @@ class DocGrid : public Document {
   [[nodiscard]] bool LoadTags();       // 10; true when the page query is open
   void LoadTag(int n);                  // 10.1 - 10.8 for the current row of gKanriRs
   void LoadTagValues(int col, int n);   // 10.4 - 10.8
+  void RecordShownTag(int col);         // 10.3: the column's tag (doc_grid_shown.cpp)
+  void RecordShownValues(int col, int n);  // 10.5: the values it shows
   void LoadPeriodCells(int col, int n); // 10.5, 10.6
   void LoadSummaryCells(int col, int n);  // 10.7
   void LoadScrollToFirstColumn();       // 11
@@ -108,6 +127,7 @@ class DocGrid : public Document {
   ClientState& s_;
   Host& host_;
   FlexGrid grid_;
+  std::array<ShownTag, 16> shown_{};  // by grid column
   bool accessFault_ = false;
 };
 

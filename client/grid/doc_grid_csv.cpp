@@ -7,6 +7,7 @@
 
 #include "client/core/formatting.h"
 #include "client/core/vb_error.h"
+#include "client/grid/csv_field.h"
 #include "client/grid/doc_grid.h"
 #include "platform/codepage.h"
 
@@ -15,17 +16,6 @@ namespace tb {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-// One cell as a CSV field. A double quote inside the text is doubled so that a reader
-// gets the cell back as it was and the fields after it stay in their columns.
-void AppendField(std::string& line, std::string_view text) {
-  line += '"';
-  for (char ch : text) {
-    if (ch == '"') line += '"';
-    line += ch;
-  }
-  line += "\",";
-}
 
 // gDateKey ("yyyy/m/d", "yyyy/m" or "yyyy") as a date; missing parts are 1.
 std::optional<std::chrono::year_month_day> KeyDate(std::string_view key) {
@@ -63,7 +53,7 @@ std::string DocGrid::CsvText() const {
   out += kCrLf;
   for (int r = 0; r < grid_.Rows(); ++r) {
     std::string line;
-    for (int c = 0; c < grid_.Cols(); ++c) AppendField(line, grid_.TextMatrix(r, c));
+    for (int c = 0; c < grid_.Cols(); ++c) AppendCsvField(line, grid_.TextMatrix(r, c));
     out += line;
     out += kCrLf;
   }

@@ -46,6 +46,7 @@ std::string FieldText(const db::Recordset& rs, std::string_view column) {
 // left hidden and the timer never left running.
 void DocGrid::Timer1_Timer() {
   accessFault_ = false;
+  shown_ = {};
   bool prepared = false;
   try {
     LoadHideGrid();
@@ -197,6 +198,7 @@ void DocGrid::LoadTag(int n) {
   const char* headings[] = {"BIGN", "MIDN", "SMLN", "TANN"};
   for (int r = 0; r < kHeadingRows; ++r)
     ResumeNext([&] { grid_.SetTextMatrix(r, c, FieldText(rs, headings[r])); });
+  RecordShownTag(c);
   LoadTagValues(c, n);
 }
 
@@ -210,6 +212,7 @@ void DocGrid::LoadTagValues(int c, int n) {
     hasRow = !data.Eof();
   });
   if (hasRow) {
+    RecordShownValues(c, n);
     LoadPeriodCells(c, n);
     LoadSummaryCells(c, n);
   }

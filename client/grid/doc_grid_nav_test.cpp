@@ -210,7 +210,9 @@ TEST_F(TitleJump, ListShowsEveryTitleAndJumpsToThePickedRow) {
     for (int r = 0; r < list.Rows(); ++r) pages.push_back(list.TextMatrix(r, 0));
     EXPECT_EQ(d.Caption(), "ページタイトル一覧");
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 0, 1}));  // heading
-    d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 2, 1});
+    EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, list.Rows(), 1}));
+    EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 1, 2}));
+    EXPECT_TRUE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 2, 0}));  // its page
     d.Handle({UiEvent::Kind::kClick, "cmd_Find"});
   };
   t.Click("lblPageTitle");
@@ -275,6 +277,27 @@ TEST(GridNav, CurrentColumnFollowsTheGrid) {
   EXPECT_EQ(t.s.gGridCurrentCol, 4);
   t.doc.reset();
   EXPECT_EQ(t.s.gGridCurrentCol, -1);
+}
+
+// Only scrollable cells can be chosen: the corners of that part are, the headings and
+// anything past the last row or column are not, nor events for controls the page lacks.
+TEST(GridNav, CellsOutsideTheValuePartAreRefused) {
+  Nav t(1, 2026y / 3 / 7, 1);
+  const FlexGrid& g = t.doc->Grid();
+  const int top = g.FixedRows(), left = g.FixedCols(), rows = g.Rows(), cols = g.Cols();
+  const std::tuple<int, int, bool> cells[] = {
+      {top, left, true},      {rows - 1, cols - 1, true}, {top - 1, left, false},
+      {top, left - 1, false}, {rows, left, false},        {top, cols, false},
+  };
+  for (auto [row, col, chosen] : cells) {
+    EXPECT_EQ(t.doc->Handle({UiEvent::Kind::kCellSelect, "grdGrid", 0, {}, row, col}), chosen)
+        << row << "," << col;
+    if (chosen) {
+      EXPECT_EQ(g.Row(), row);
+      EXPECT_EQ(t.s.gGridCurrentCol, col);
+    }
+  }
+  EXPECT_FALSE(t.doc->Handle({UiEvent::Kind::kClick, "cmdNone"}));
 }
 
 }  // namespace

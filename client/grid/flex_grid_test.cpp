@@ -1,5 +1,7 @@
 #include "client/grid/flex_grid.h"
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "client/core/vb_error.h"
@@ -23,21 +25,83 @@ TEST(FlexGrid, ResizeKeepsCellsThatStillExist) {
   EXPECT_EQ(g.TextMatrix(4, 3), "");
 }
 
-TEST(FlexGrid, OutOfRangeIndexesRaiseSubscriptErrors) {
-  FlexGrid g;  // 2 x 2
-  auto number = [](auto&& f) {
+// Each index at the last place it is valid and the first where it is not, on a 4 x 3
+// grid with one fixed row and column.
+TEST(FlexGrid, IndexesAreCheckedAtBothEnds) {
+  struct Row {
+    int line;
+    std::function<void(FlexGrid&)> call;
+    bool valid;
+  };
+  const Row rows[] = {
+      {__LINE__, [](FlexGrid& g) { g.SetRows(0); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetRows(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetCols(0); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetCols(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedRows(4); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedRows(5); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedRows(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedCols(3); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedCols(4); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetFixedCols(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetRow(3); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetRow(4); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetRow(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetCol(2); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetCol(3); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetCol(-1); }, false},
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(1); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(2); }, true},
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(0); }, false},  // a fixed column
+      {__LINE__, [](FlexGrid& g) { g.SetLeftCol(3); }, false},
+  };
+  auto errorOf = [](const std::function<void(FlexGrid&)>& call) {
+    FlexGrid g;
+    g.SetRows(4);
+    g.SetCols(3);
     try {
-      f();
+      call(g);
     } catch (const VbError& e) {
       return e.Number();
     }
     return 0;
   };
-  EXPECT_EQ(number([&] { g.SetTextMatrix(2, 0, "x"); }), kErrSubscript);
-  EXPECT_EQ(number([&] { (void)g.TextMatrix(0, -1); }), kErrSubscript);
-  EXPECT_EQ(number([&] { g.SetFixedRows(3); }), kErrSubscript);
-  EXPECT_EQ(number([&] { g.SetLeftCol(0); }), kErrSubscript);  // a fixed column
-  EXPECT_EQ(number([&] { g.SetCol(2); }), kErrSubscript);
+  for (const Row& r : rows) EXPECT_EQ(errorOf(r.call), r.valid ? 0 : kErrSubscript) << r.line;
+
+  // Every cell, column and row accessor, at the last cell and just outside each edge.
+  enum Takes { kCell, kCol, kRowOnly };
+  struct Accessor {
+    const char* name;
+    Takes takes;
+    std::function<void(FlexGrid&, int, int)> call;
+  };
+  const Accessor accessors[] = {
+      {"TextMatrix", kCell, [](FlexGrid& g, int r, int c) { (void)g.TextMatrix(r, c); }},
+      {"SetTextMatrix", kCell, [](FlexGrid& g, int r, int c) { g.SetTextMatrix(r, c, "x"); }},
+      {"CellForeColour", kCell, [](FlexGrid& g, int r, int c) { (void)g.CellForeColour(r, c); }},
+      {"SetCellForeColour", kCell, [](FlexGrid& g, int r, int c) { g.SetCellForeColour(r, c, kGrey); }},
+      {"CellBackColour", kCell, [](FlexGrid& g, int r, int c) { (void)g.CellBackColour(r, c); }},
+      {"SetCellBackColour", kCell, [](FlexGrid& g, int r, int c) { g.SetCellBackColour(r, c, kGrey); }},
+      {"SetCellAlignment", kCell, [](FlexGrid& g, int r, int c) { g.SetCellAlignment(r, c, FlexAlign::kLeftTop); }},
+      {"EffectiveAlignment", kCell, [](FlexGrid& g, int r, int c) { (void)g.EffectiveAlignment(r, c); }},
+      {"ColWidth", kCol, [](FlexGrid& g, int, int c) { (void)g.ColWidth(c); }},
+      {"SetColWidth", kCol, [](FlexGrid& g, int, int c) { g.SetColWidth(c, 10); }},
+      {"ColAlignment", kCol, [](FlexGrid& g, int, int c) { (void)g.ColAlignment(c); }},
+      {"SetColAlignment", kCol, [](FlexGrid& g, int, int c) { g.SetColAlignment(c, FlexAlign::kLeftTop); }},
+      {"FixedAlignment", kCol, [](FlexGrid& g, int, int c) { (void)g.FixedAlignment(c); }},
+      {"SetFixedAlignment", kCol, [](FlexGrid& g, int, int c) { g.SetFixedAlignment(c, FlexAlign::kLeftTop); }},
+      {"MergeRow", kRowOnly, [](FlexGrid& g, int r, int) { (void)g.MergeRow(r); }},
+      {"SetMergeRow", kRowOnly, [](FlexGrid& g, int r, int) { g.SetMergeRow(r, true); }},
+      {"MergedSpans", kRowOnly, [](FlexGrid& g, int r, int) { (void)g.MergedSpans(r); }},
+  };
+  const std::pair<int, int> places[] = {{3, 2}, {0, 0}, {4, 0}, {0, 3}, {-1, 0}, {0, -1}};
+  for (const Accessor& a : accessors)
+    for (auto [row, col] : places) {
+      const bool rowOut = a.takes != kCol && (row < 0 || row >= 4);
+      const bool colOut = a.takes != kRowOnly && (col < 0 || col >= 3);
+      EXPECT_EQ(errorOf([&](FlexGrid& g) { a.call(g, row, col); }), rowOut || colOut ? kErrSubscript : 0)
+          << a.name << " " << row << "," << col;
+    }
 }
 
 TEST(FlexGrid, ShrinkingMovesCurrentCellAndFixedPartsInside) {

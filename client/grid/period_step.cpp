@@ -10,7 +10,9 @@ using std::chrono::year_month_day;
 
 constexpr int kDaily = 1, kMonthly = 2, kYearly = 3;
 
-year_month_day Stepped(int kind, year_month_day d, int direction) {
+}  // namespace
+
+year_month_day SteppedDate(int kind, year_month_day d, int direction) {
   using namespace std::chrono;
   switch (kind) {
     case kDaily:
@@ -25,8 +27,6 @@ year_month_day Stepped(int kind, year_month_day d, int direction) {
       return d;  // no report chosen: nothing to step
   }
 }
-
-}  // namespace
 
 std::string PeriodKey(int kind, std::chrono::year_month_day date) {
   switch (kind) {
@@ -54,7 +54,7 @@ std::string PeriodCaption(int kind, std::chrono::year_month_day date, int wester
 void StepPeriod(ClientState& s, int direction) {
   const int kind = s.gReportKind;
   if (kind < kDaily || kind > kYearly) return;
-  s.gReportDate = Stepped(kind, s.gReportDate, direction);
+  s.gReportDate = SteppedDate(kind, s.gReportDate, direction);
   s.gDateKey = PeriodKey(kind, s.gReportDate);
   s.gDateCaption = PeriodCaption(kind, s.gReportDate, s.gWesternYear);
   if (kind == kMonthly)

@@ -17,6 +17,11 @@ namespace tb {
 [[nodiscard]] std::string PeriodCaption(int kind, std::chrono::year_month_day date,
                                         int westernYear);
 
+// The date one period forward (direction +1) or back (-1) of `date`: a day, the first of
+// the next/previous month, or 1 January of the next/previous year.
+[[nodiscard]] std::chrono::year_month_day SteppedDate(int kind, std::chrono::year_month_day date,
+                                                      int direction);
+
 // Moves gReportDate one period forward (direction +1) or back (-1): a day, to the first of
 // the next/previous month, or to 1 January of the next/previous year; then rewrites
 // gDateKey, gDateCaption and, for the monthly report, gColumnCount. No limits.

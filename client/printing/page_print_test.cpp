@@ -128,7 +128,12 @@ TEST_F(PagePrint, PrintsTheGridAsShownRedAndBlueAsFreeText) {
   EXPECT_THAT(fake.Lines("FmPrintText 30 "), ElementsAre("FmPrintText 30 40 200 1 2 \"1.0\""));
   EXPECT_THAT(fake.Lines("FmPrintDataField \"TOTAL_1\""), ElementsAre("FmPrintDataField \"TOTAL_1\" \"1,243.5\""));
   EXPECT_THAT(grid.visibility, ElementsAre(false, true));
-  EXPECT_EQ(fake.Lines().back(), "FmTerm");
+  // The form first, then its fields; the page out, then the session closed.
+  const auto lines = fake.Lines();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[2], "FmPrintForm \"\"");
+  EXPECT_EQ(fake.Lines("FmPrintForm").size(), 1u);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()), ElementsAre("FmPrintOut", "FmTerm"));
   EXPECT_EQ(host.statusTexts, (std::vector<std::string>{std::string(msg::kStatusPrinting), ""}));
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
 }

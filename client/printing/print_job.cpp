@@ -147,9 +147,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
     api.FmPrintOut(s.gPrintSession.data());
   }
   api.FmTerm(s.gPrintSession.data());
-  s.gDataRs.Close();
   WriteDefaultDevice(s.gSavedDevice);
-}
+}  // the cleanup releases the value query
 
 void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
   if (host.MsgBox(msg::kPrintThisPage, MsgBoxButtons::kYesNo, msg::kCaptionConfirm) != MsgBoxResult::kYes)

@@ -172,6 +172,18 @@ TEST_F(PrintJob, PagesNotListedAreSkippedAndEachPageHasItsNumber) {
               ElementsAre("FmPrintDataField \"B_MIDASHI\" \"一\"", "FmPrintDataField \"B_MIDASHI\" \"三\""));
 }
 
+// Item numbers 1 to 15 have a place on the form; others are passed over.
+TEST_F(PrintJob, OnlyItemsOneToFifteenArePrinted) {
+  share.AddPage(1, 1, "");
+  for (int item : {0, 1, 15, 16})
+    share.AddItem(1, 1, item, 200 + item, "", "項目" + std::to_string(item), "", "", "0");
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"M_KOMOKU"),
+              ::testing::UnorderedElementsAre("FmPrintDataField \"M_KOMOKU1\" \"項目1\"",
+                                              "FmPrintDataField \"M_KOMOKU15\" \"項目15\""));
+  EXPECT_FALSE(s.gDataRs.IsOpen());  // the value query is released after the job
+}
+
 TEST_F(PrintJob, NoPagesOpensAndClosesTheSessionOnly) {
   s.gMaxPage = 0;
   PrintReportPeriod(s, host, Day(2026, 3, 7));

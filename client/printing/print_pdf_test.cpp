@@ -126,6 +126,13 @@ class TraceToFolder : public PrintToFolder {
   std::string Format() const override { return "trace"; }
 };
 
+// Run offers the PDF documents a job wrote; a trace printer's files are none.
+TEST_F(TraceToFolder, OnlyPdfDocumentsAreOffered) {
+  RangePrintHook()(s, host, {2026, 2, 1, 2026, 2, 1});
+  EXPECT_EQ(Printed(".trace.txt").size(), 1u);
+  EXPECT_TRUE(host.printedDocuments.empty());
+}
+
 // A text as the trace shows it: its characters' TextOut lines joined, with the colour set
 // before them and the x of its last character.
 struct TracedText {

@@ -50,7 +50,8 @@ void DocMain::SetVersionCaption() {
 }
 
 // Today's date in every row; era-year labels hold 平成 years (their caption is fixed to
-// 平成 and Run adds 1988 back). Row 1's value labels visible, rows 2 and 3 hidden.
+// 平成 and Run adds 1988 back). Row 1's month and day visible, rows 2 and 3 hidden; the
+// year labels follow the year style (ApplyYearStyle).
 void DocMain::SetTodayInAllRows() {
   const auto today = Today(host_);
   const int year = static_cast<int>(today.year());
@@ -63,7 +64,6 @@ void DocMain::SetTodayInAllRows() {
         std::to_string(static_cast<unsigned>(today.day()));
   }
   for (int row = 1; row <= 3; ++row) {
-    SetVisible(DateLabelId({row, DateField::kEraYear}), row == 1);
     SetVisible(DateLabelId({row, DateField::kMonth}), row == 1);
     SetVisible(DateLabelId({row, DateField::kDay}), row == 1);
   }

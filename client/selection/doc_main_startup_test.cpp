@@ -95,6 +95,21 @@ TEST_F(StartUp, WithoutVurodorIniContinuesAfterTheMessage) {
   EXPECT_TRUE(Click("optGeppou"));
 }
 
+// A start-up tick that comes while the start-up's own message box is open is refused:
+// the start-up runs once.
+TEST_F(StartUp, ATickDuringTheStartUpsMessageIsRefused) {
+  std::filesystem::remove(share.Share() / "Vurodor.ini");
+  page = std::make_unique<DocMain>(state, host);
+  page->Initialize();
+  std::vector<bool> nested;
+  host.onMessage = [&](const ScriptedHost::Message&) {
+    nested.push_back(page->Handle({UiEvent::Kind::kTimer, "Timer1"}));
+  };
+  EXPECT_TRUE(page->Handle({UiEvent::Kind::kTimer, "Timer1"}));
+  EXPECT_EQ(nested, std::vector<bool>{false});
+  EXPECT_EQ(host.messages.size(), 1u);
+}
+
 TEST_F(StartUp, ClicksBeforeTheStartUpAreRefused) {
   page = std::make_unique<DocMain>(state, host);
   page->Initialize();
@@ -172,11 +187,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "lblYear2_S lblMonth2 lblDay2 lblYear3_S lblMonth3 lblDay3",
                      "lblMonth1 lblDay1 lblMonth2 lblDay2 lblMonth3 lblDay3"}));
 
-// Which controls show and take clicks, as "id:visible,enabled" per control.
+// What a person sees of each control: shown, enabled, chosen, its colour and caption.
 std::vector<std::string> Flags(DocMain& page) {
   std::vector<std::string> out;
   for (const auto& c : page.Controls().All())
-    out.push_back(c->Id() + ":" + (c->visible ? "v" : "-") + (c->enabled ? "e" : "-"));
+    out.push_back(c->Id() + ":" + (c->visible ? "v" : "-") + (c->enabled ? "e" : "-") +
+                  (c->value ? "x" : "-") +
+                  (c->foreColour ? std::to_string(*c->foreColour) : "") + " " + c->caption);
   return out;
 }
 

@@ -13,6 +13,7 @@ std::string_view ContentTypeOf(std::string_view name) {
   if (name.ends_with(".css")) return "text/css; charset=utf-8";
   if (name.ends_with(".html")) return "text/html; charset=utf-8";
   if (name.ends_with(".svg")) return "image/svg+xml";
+  if (name.ends_with(".txt")) return "text/plain; charset=utf-8";
   return "application/octet-stream";
 }
 

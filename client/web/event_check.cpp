@@ -109,6 +109,10 @@ std::optional<BrowserAnswer> ParseBrowserAnswer(std::string_view body) {
     const auto name = j.find("name");
     if (name == j.end() || !(name->is_null() || name->is_string())) return std::nullopt;
     if (name->is_string()) out.name = name->get<std::string>();
+    if (const auto c = j.find("choice"); c != j.end()) {
+      out.choice = c->is_number_integer() && c->get<std::int64_t>() >= 0 && c->get<std::int64_t>() < 64
+                       ? c->get<int>() : -1;
+    }
     return out;
   }
   return std::nullopt;

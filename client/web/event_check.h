@@ -35,10 +35,12 @@ struct BrowserAnswer {
   std::uint64_t id = 0;           // the dialog's id from the published state
   MsgBoxResult button = MsgBoxResult::kOk;  // kMsgBox
   std::optional<std::string> name;          // kSave: the file name, nullopt = cancelled
+  int choice = 0;  // kSave: the option chosen in a dialog with option buttons; -1 = not one
 };
 
 // Reads {"kind":"msgbox","id":3,"button":"ok"|"yes"|"no"} or {"kind":"save","id":4,
-// "name":"file.csv"|null}; nullopt for anything else. The name is checked later, when
+// "name":"file.csv"|null[,"choice":N]}; nullopt for anything else. An absent choice is
+// the first option (0); one that is not an integer in 0..63 is -1, which no dialog takes. The name is checked later, when
 // the dialog's default extension is known (SafeFileName).
 std::optional<BrowserAnswer> ParseBrowserAnswer(std::string_view body);
 

@@ -18,7 +18,7 @@ std::filesystem::path DefaultCacheDir() {
 bool TakesValue(const std::string& flag) {
   return flag == "--share-root" || flag == "--client-dir" || flag == "--listen" ||
          flag == "--cache-dir" || flag == "--printer-dir" || flag == "--form-library" ||
-         flag == "--config";
+         flag == "--archive" || flag == "--config";
 }
 
 // One setting, from the command line or the configuration file; the reason when refused.
@@ -70,6 +70,7 @@ std::string Usage() {
          "  --printer-dir DIR    printer settings folder (printers.ini, win.ini)\n"
          "                       (default $FMDRAW_WINDIR, else ~/.fmdraw)\n"
          "  --form-library PATH  form-printing library to load on the first print\n"
+         "  --archive DIR        report archive folder (tbarchive) to show under /archive/\n"
          "  --config FILE        read the settings above from FILE (for example\n"
          "                       /etc/tbclient/tbclient.conf); flags given here win\n"
          "  --version            the program's version\n"
@@ -141,6 +142,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args,
   o.shareRoot = std::filesystem::absolute(o.shareRoot, ec);
   o.clientDir = std::filesystem::absolute(o.clientDir, ec);
   if (!o.printerDir.empty()) o.printerDir = std::filesystem::absolute(o.printerDir, ec);
+  if (!o.archiveDir.empty()) o.archiveDir = std::filesystem::absolute(o.archiveDir, ec);
   return o;
 }
 

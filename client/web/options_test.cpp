@@ -59,7 +59,7 @@ TEST(OptionsTest, Defaults) {
   EXPECT_FALSE(o->cacheDir.empty());
   EXPECT_NE(o->cacheDir.string().find("tbclient"), std::string::npos);
   for (const char* flag : {"--share-root", "--client-dir", "--listen", "--cache-dir", "--form-library",
-                           "--printer-dir", "--config", "--version"})
+                           "--printer-dir", "--archive", "--config", "--version"})
     EXPECT_NE(Usage().find(flag), std::string::npos) << flag;
   // --help and --version answer whatever else the line holds.
   auto help = ParseOptions({"--listen", "bad", "--help"}, "/x", &error);
@@ -90,7 +90,7 @@ class ConfigFileOptions : public ::testing::Test {
 TEST_F(ConfigFileOptions, FileGivesTheSettingsAndTheCommandLineWins) {
   const auto conf = Write("share-root = " + P("share") + "\nclient-dir = " + P("client") +
                           "\ncache-dir = /var/cache/x\nprinter-dir = " + P("printers") +
-                          "\n\n[tbarchive]\nwhatever = 1\n[tbclient]\nlisten = 0.0.0.0:9001\n"
+                          "\narchive = /var/lib/x/archive\n\n[tbarchive]\nwhatever = 1\n[tbclient]\nlisten = 0.0.0.0:9001\n"
                           "cache-dir = /var/cache/mine\n");
   std::string error;
   auto o = ParseOptions({"--config", conf}, "/x", &error);
@@ -98,6 +98,7 @@ TEST_F(ConfigFileOptions, FileGivesTheSettingsAndTheCommandLineWins) {
   EXPECT_EQ(o->shareRoot, P("share"));
   EXPECT_EQ(o->clientDir, P("client"));
   EXPECT_EQ(o->printerDir, P("printers"));
+  EXPECT_EQ(o->archiveDir, "/var/lib/x/archive");
   EXPECT_EQ(o->cacheDir, "/var/cache/mine");  // the program's section over the shared part
   EXPECT_EQ(o->host, "0.0.0.0");
   EXPECT_EQ(o->port, 9001);

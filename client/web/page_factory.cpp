@@ -1,5 +1,6 @@
 #include "client/web/page_factory.h"
 
+#include "client/export/grid_workbook_hook.h"
 #include "client/printing/page_hooks.h"
 #include "client/grid/doc_grid.h"
 #include "client/selection/doc_main.h"
@@ -7,8 +8,9 @@
 namespace tb::web {
 
 PageFactory ReportPages() {
-  static const bool printHook = [] {  // the grid page's print button, set once
+  static const bool printHook = [] {  // the grid page's print and Excel buttons, set once
     print::InstallGridPrintHook();
+    workbook::InstallGridWorkbookHook();
     return true;
   }();
   (void)printHook;

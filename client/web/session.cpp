@@ -66,6 +66,23 @@ int Session::LoadPage(std::string page, std::string locationUrl) {
 }
 
 EventOutcome Session::PostEvent(int page, std::string doc, UiEvent e) {
+  Task t;
+  t.kind = Task::kEvent;
+  t.page = page;
+  t.doc = std::move(doc);
+  t.event = std::move(e);
+  return Queue(std::move(t));
+}
+
+EventOutcome Session::Inspect(int page, std::function<void(Document&)> inspect) {
+  Task t;
+  t.kind = Task::kInspect;
+  t.page = page;
+  t.inspect = std::move(inspect);
+  return Queue(std::move(t));
+}
+
+EventOutcome Session::Queue(Task t) {
   if (waiting_.fetch_add(1) >= kMaxWaitingEvents) {
     --waiting_;
     return EventOutcome::kBusy;
@@ -80,11 +97,6 @@ EventOutcome Session::PostEvent(int page, std::string doc, UiEvent e) {
     std::lock_guard lk(mu_);
     if (stop_) return EventOutcome::kStopped;
     if (inbox_.size() >= kMaxQueuedEvents) return EventOutcome::kRefused;
-    Task t;
-    t.kind = Task::kEvent;
-    t.page = page;
-    t.doc = std::move(doc);
-    t.event = std::move(e);
     t.reply = promise;
     inbox_.push_back(std::move(t));
     cv_.notify_all();
@@ -103,9 +115,11 @@ bool Session::AnswerMsgBox(std::uint64_t id, MsgBoxResult r) {
   return true;
 }
 
-bool Session::AnswerSave(std::uint64_t id, const std::optional<std::string>& name) {
+bool Session::AnswerSave(std::uint64_t id, const std::optional<std::string>& name, int choice) {
   std::lock_guard lk(mu_);
   if (saveOpen_ != id || saveAnswer_) return false;
+  if (choice < 0 || choice >= std::max(saveChoices_, 1)) return false;
+  saveChoice_ = choice;
   if (!name) {
     saveAnswer_.emplace(std::nullopt);
   } else {
@@ -232,6 +246,10 @@ void Session::RunTask(Task& t, Nest nest) {
     RunLoad(t);
     return;
   }
+  if (t.kind == Task::kInspect) {
+    RunInspect(t);
+    return;
+  }
   RunEvent(t, nest);
   if (nest == Nest::kTop) OfferDownloads();
 }
@@ -278,6 +296,19 @@ void Session::RunEvent(Task& t, Nest nest) {
   } else {
     finished_.push_back(reply.promise);  // answered once the new state is published
   }
+}
+
+void Session::RunInspect(Task& t) {
+  if (t.page != pageNumber_ || !page_) {
+    t.reply->set_value(EventOutcome::kStale);
+    return;
+  }
+  try {
+    t.inspect(*page_);
+  } catch (const std::exception& ex) {
+    std::fprintf(stderr, "tbclient: reading %s failed: %s\n", pageName_.c_str(), ex.what());
+  }
+  t.reply->set_value(EventOutcome::kDone);
 }
 
 void Session::AnswerFinished(bool outermost) {
@@ -442,25 +473,36 @@ void Session::ShowModal(Document& dialog) {
 }
 
 std::optional<std::string> Session::ShowSaveDialog(const SaveDialogRequest& request) {
+  auto answer = ShowSaveDialogWithChoice(request);
+  if (!answer) return std::nullopt;
+  return std::move(answer->path);
+}
+
+std::optional<SaveDialogAnswer> Session::ShowSaveDialogWithChoice(const SaveDialogRequest& request) {
   const auto id = ++nextDialogId_;
   saveJson_ = {{"id", id},
                {"title", request.title},
                {"fileName", request.fileName},
                {"filter", request.filter},
-               {"ext", request.defaultExt}};
+               {"ext", request.defaultExt},
+               {"choices", request.choices}};
   {
     std::lock_guard lk(mu_);
     saveOpen_ = id;
     saveExt_ = request.defaultExt;
+    saveChoices_ = static_cast<int>(request.choices.size());
     saveAnswer_.reset();
+    saveChoice_ = 0;
   }
   Publish();
   ReleaseReplies();
   Pump(Nest::kBlocked, [&] { return saveAnswer_.has_value(); });
   std::optional<std::string> name;
+  int choice = 0;
   {
     std::lock_guard lk(mu_);
     if (saveAnswer_) name = *saveAnswer_;
+    choice = saveChoice_;
     saveOpen_.reset();
     saveAnswer_.reset();
   }
@@ -469,7 +511,7 @@ std::optional<std::string> Session::ShowSaveDialog(const SaveDialogRequest& requ
   if (!name || config_.downloadDir.empty()) return std::nullopt;
   auto path = config_.downloadDir / *name;
   savedFiles_.push_back(path);
-  return path.string();
+  return SaveDialogAnswer{path.string(), choice};
 }
 
 void Session::SetStatusText(std::string_view text) {
@@ -497,11 +539,15 @@ void Session::GoBack() {
 
 void Session::DoEvents() {
   std::unique_lock lk(mu_);
-  if (!inbox_.empty() && inbox_.front().kind == Task::kEvent && !stop_) {
+  if (!inbox_.empty() && inbox_.front().kind != Task::kLoad && !stop_) {
     Task t = std::move(inbox_.front());
     inbox_.pop_front();
     lk.unlock();
-    RunEvent(t, modals_.empty() ? Nest::kTop : Nest::kModal);
+    if (t.kind == Task::kInspect) {
+      RunInspect(t);
+    } else {
+      RunEvent(t, modals_.empty() ? Nest::kTop : Nest::kModal);
+    }
   } else {
     lk.unlock();
   }

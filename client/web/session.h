@@ -78,11 +78,17 @@ class Session final : public Host {
   int LoadPage(std::string page, std::string locationUrl);
   // Runs one event on the UI thread and waits until its handler finished or blocked.
   EventOutcome PostEvent(int page, std::string doc, UiEvent e);
+  // Runs `inspect` on the UI thread with the page of page load `page` and waits for it
+  // (replyWait at most). It runs between handlers, and also while a handler waits in a
+  // dialog, so it must only read the page (and the shared state). kDone when it ran,
+  // kStale when that page is no longer shown; kTimedOut, kStopped, kBusy as for events.
+  EventOutcome Inspect(int page, std::function<void(Document&)> inspect);
   // Answers the open message box `id`; false when no such box is open.
   bool AnswerMsgBox(std::uint64_t id, MsgBoxResult r);
-  // Answers the open save dialog `id` with a file name (validated by SafeFileName) or a
-  // cancel (nullopt); false when no such dialog is open or the name is not acceptable.
-  bool AnswerSave(std::uint64_t id, const std::optional<std::string>& name);
+  // Answers the open save dialog `id` with a file name (validated by SafeFileName) and the
+  // option chosen (an index into its choices; 0 when it has none) or a cancel (nullopt);
+  // false when no such dialog is open, the name is not acceptable or no such option exists.
+  bool AnswerSave(std::uint64_t id, const std::optional<std::string>& name, int choice = 0);
   // The published state once its version differs from `seen`, or after `timeout`.
   Snapshot WaitForChange(std::uint64_t seen, std::chrono::milliseconds timeout);
   [[nodiscard]] Snapshot Current();
@@ -107,6 +113,7 @@ class Session final : public Host {
                       MsgBoxIcon icon) override;
   void ShowModal(Document& dialog) override;
   std::optional<std::string> ShowSaveDialog(const SaveDialogRequest& request) override;
+  std::optional<SaveDialogAnswer> ShowSaveDialogWithChoice(const SaveDialogRequest& request) override;
   void SetStatusText(std::string_view text) override;
   void SetMousePointer(MousePointer pointer) override;
   std::string LocationUrl() override;
@@ -121,11 +128,12 @@ class Session final : public Host {
  private:
   enum class Nest { kTop, kModal, kBlocked };
   struct Task {
-    enum Kind { kLoad, kEvent } kind = kEvent;
+    enum Kind { kLoad, kEvent, kInspect } kind = kEvent;
     int page = 0;
     std::string pageName, url;  // kLoad
     std::string doc;            // kEvent
     UiEvent event;
+    std::function<void(Document&)> inspect;  // kInspect
     std::shared_ptr<std::promise<EventOutcome>> reply;
   };
   struct PendingReply {
@@ -133,12 +141,14 @@ class Session final : public Host {
     bool sent = false;
   };
 
+  EventOutcome Queue(Task t);  // an event or an inspection, answered by the UI thread
   void Run();
   void Pump(Nest nest, const std::function<bool()>& until);
   bool ShouldUnwind() const;  // requires mu_
   void RunTask(Task& t, Nest nest);
   void RunLoad(Task& t);
   void RunEvent(Task& t, Nest nest);
+  void RunInspect(Task& t);
   void FireDueTimers();
   void ReleaseReplies();  // the UI thread blocks: waiting requests get their answer
   void AnswerFinished(bool outermost);
@@ -163,7 +173,9 @@ class Session final : public Host {
   MsgBoxButtons msgBoxButtons_ = MsgBoxButtons::kOk;
   std::optional<MsgBoxResult> msgBoxAnswer_;
   std::string saveExt_;
+  int saveChoices_ = 0;
   std::optional<std::optional<std::string>> saveAnswer_;
+  int saveChoice_ = 0;
   std::map<int, std::filesystem::path> downloads_;
   std::chrono::steady_clock::time_point lastActive_;
 

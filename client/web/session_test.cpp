@@ -136,12 +136,34 @@ TEST_F(SessionTest, MessageBoxWaitsForItsButton) {
   EXPECT_FALSE(session_->AnswerMsgBox(id, MsgBoxResult::kYes)) << "answered already";
 }
 
+// A read of the page runs on the UI thread, also while a handler waits in a message box,
+// and only for the page load it names.
+TEST_F(SessionTest, InspectReadsTheShownPageEvenUnderAMessageBox) {
+  Started();
+  const auto caption = [&](int page) {
+    auto seen = std::make_shared<std::string>();
+    const auto outcome = session_->Inspect(page, [seen](Document& d) { *seen = d.Controls()["lblTitle"].caption; });
+    return std::pair{outcome, *seen};
+  };
+  EXPECT_EQ(caption(page_), std::pair(EventOutcome::kDone, std::string("開始 http://plant:8080/docMain.vbd")));
+  ASSERT_EQ(Click("cmdAsk"), EventOutcome::kDone);
+  auto j = WaitFor([](const json& s) { return !s["msgbox"].is_null(); });
+  EXPECT_EQ(caption(page_).first, EventOutcome::kDone);
+  EXPECT_EQ(caption(page_ + 1).first, EventOutcome::kStale);
+  EXPECT_EQ(session_->Inspect(page_, [](Document&) { throw std::runtime_error("bad read"); }),
+            EventOutcome::kDone) << "a failing read leaves the session running";
+  EXPECT_TRUE(session_->AnswerMsgBox(j["msgbox"]["id"].get<std::uint64_t>(), MsgBoxResult::kYes));
+  WaitFor([](const json& s) { return Caption(s["doc"], "lblAnswer") == "yes"; });
+}
+
 TEST_F(SessionTest, SaveDialogWritesIntoTheSessionFolderAndOffersADownload) {
   Started();
   ASSERT_EQ(Click("cmdSave"), EventOutcome::kDone);
   auto j = WaitFor([](const json& s) { return !s["save"].is_null(); });
   const auto id = j["save"]["id"].get<std::uint64_t>();
   EXPECT_EQ(j["save"]["fileName"], "03040103.csv");
+  EXPECT_EQ(j["save"]["choices"], json::array());
+  EXPECT_FALSE(session_->AnswerSave(id, std::string("report"), 1)) << "a dialog without options";
   for (const char* bad : {"../escape.csv", "/etc/passwd", "", "..", "a\\b.csv", ".hidden"})
     EXPECT_FALSE(session_->AnswerSave(id, std::string(bad))) << bad;
   EXPECT_TRUE(session_->AnswerSave(id, std::string("report")));

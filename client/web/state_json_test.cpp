@@ -109,6 +109,17 @@ TEST(EventCheckTest, ParsesOnlyWellFormedAnswers) {
   auto save = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":"日報.csv"})");
   ASSERT_TRUE(save && save->name);
   EXPECT_EQ(*save->name, "日報.csv");
+  EXPECT_EQ(save->choice, 0);  // no choice sent: the first option
+  auto chosen = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":"a.pdf","choice":2})");
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen->choice, 2);
+  for (const char* odd : {R"({"kind":"save","id":7,"name":"a","choice":64})",
+                          R"({"kind":"save","id":7,"name":"a","choice":-1})",
+                          R"({"kind":"save","id":7,"name":"a","choice":"1"})"}) {
+    const auto a = ParseBrowserAnswer(odd);
+    ASSERT_TRUE(a) << odd;
+    EXPECT_EQ(a->choice, -1) << odd;  // which the session refuses
+  }
   auto cancel = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":null})");
   ASSERT_TRUE(cancel);
   EXPECT_FALSE(cancel->name);

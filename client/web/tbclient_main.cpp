@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
   so.hasPrinter = [] { return tb::print::HasInstalledPrinter(); };  // the form library's registry
   so.health = [&health] { return health.Get(); };
   so.tempRoot = tempRoot;
+  so.archiveRoot = options->archiveDir;
   tb::web::WebServer server(so);
   const int port = server.Bind();
   if (port < 0) {

@@ -11,10 +11,12 @@
 #include <sstream>
 #include <thread>
 
+#include "client/web/archive_page.h"
 #include "client/web/assets.h"
 #include "client/web/event_check.h"
 #include "client/web/session_id.h"
 #include "client/web/session_registry.h"
+#include "client/web/trend_route.h"
 
 namespace tb::web {
 namespace {
@@ -173,6 +175,8 @@ void WebServer::Impl::Routes() {
     ServeDownload(q, r);
   });
   http.Get("/healthz", [this](const httplib::Request&, httplib::Response& r) { ServeHealth(r); });
+  AddArchiveRoutes(http, options.archiveRoot);
+  AddTrendRoutes(http, [this](const httplib::Request& q) { return SessionOf(q); });
   http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (res.body.empty()) res.set_content(std::to_string(res.status) + "\n", kText);
   });
@@ -281,7 +285,7 @@ void WebServer::Impl::ReceiveAnswer(const httplib::Request& req, httplib::Respon
   if (!answer) return Fail(res, 400, "bad answer");
   const bool ok = answer->kind == BrowserAnswer::Kind::kMsgBox
                       ? session->AnswerMsgBox(answer->id, answer->button)
-                      : session->AnswerSave(answer->id, answer->name);
+                      : session->AnswerSave(answer->id, answer->name, answer->choice);
   if (!ok) return Fail(res, 400, "answer refused");
   res.set_content("{\"ok\":true}", kJson);
 }
@@ -302,8 +306,13 @@ void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Respon
   res.set_header("Content-Disposition", "attachment; filename=\"" + AsciiFallbackName(name) +
                                             "\"; filename*=UTF-8''" + PercentEncode(name));
   res.set_header("Cache-Control", "no-store");
-  // Printed documents are PDF; everything else offered is a CSV export.
-  res.set_content(body.str(), path->extension() == ".pdf" ? "application/pdf" : "text/csv");
+  // Printed documents are PDF, workbooks the workbook export's; everything else offered
+  // is a CSV export.
+  const auto ext = path->extension();
+  res.set_content(body.str(),
+                  ext == ".pdf"    ? "application/pdf"
+                  : ext == ".xlsx" ? "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"
+                                   : "text/csv");
 }
 
 // Monitors and proxies ask this often: the check behind it is cached (HealthCache).

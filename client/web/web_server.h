@@ -11,6 +11,8 @@
 //   POST /answer                {"kind":"msgbox","id","button"} | {"kind":"save","id","name"}
 //   GET  /download/N            a file written through the save dialog
 //   GET  /healthz               200 "ok", or 503 with a short reason (never report data)
+//   GET  /archive/...           the read-only archive page (archive_page.h)
+//   GET  /trend, /trend.csv     the grid page's chart data (trend_route.h)
 //
 // Thread-safety: Start/Stop from one thread; requests run on the server's pool.
 #pragma once
@@ -38,6 +40,8 @@ struct ServerOptions {
   std::function<HealthResult()> health;
   // Per-session download folders are made below this folder.
   std::filesystem::path tempRoot;
+  // The report archive's folder shown under /archive/; empty when there is none.
+  std::filesystem::path archiveRoot;
   std::size_t maxSessions = 64;
   std::chrono::steady_clock::duration idleLimit = std::chrono::minutes(30);
   std::size_t maxBody = 64 * 1024;

@@ -1,7 +1,7 @@
 // The report pages in a real browser: tbclient on a freshly seeded share, driven like a
 // person would (kind and mode, a date through the ten-key dialog, Run, the grid page, its
-// steps and jumps, the CSV export, back). Expected values come from the share's
-// databases, read with the sqlite3 tool, not from the client.
+// steps and jumps, the CSV export, the workbook export, back). Expected values come from
+// the share's databases, read with the sqlite3 tool, not from the client.
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
@@ -135,6 +135,20 @@ async function gridTexts(page) {
   });
 }
 
+// Enters a day on the selection page through the ten-key dialog and runs the daily report.
+async function runDay(page, y, m, d) {
+  const western = Number(iniValue(findFile(share, 'Vurodor.ini'), 'Mode', 'Year') || '0') !== 0;
+  await tenkey(page, 'lblDay1', '1');  // a day every month has, before the month changes
+  await tenkey(page, western ? 'lblYear1_S' : 'lblYear1', String(western ? y : y - 1988));
+  await tenkey(page, 'lblMonth1', String(m));
+  await tenkey(page, 'lblDay1', String(d));
+  await page.waitForFunction((want) => document.getElementById('lblDay1').textContent === want, String(d));
+  await page.waitForSelector('#frmTenkey', { state: 'detached' });
+  await page.click('#cmdJikkou');
+  await page.waitForURL(/\/docGrid\.vbd$/);
+  await loaded(page);
+}
+
 function encodeCp932(textValue) {
   return execFileSync('iconv', ['-f', 'UTF-8', '-t', 'CP932'], { input: textValue });
 }
@@ -194,17 +208,8 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
     assert.equal(await page.inputValue('#frmTenkey #txtNowData'), String(t.m), 'old value back');
     await page.click('#frmTenkey #cmdCancel');
     await page.waitForSelector('#frmTenkey', { state: 'detached' });
-    await tenkey(page, 'lblDay1', '1');  // a day every month has, before the month changes
-    await tenkey(page, yearLabel, String(western ? y : y - 1988));
-    await tenkey(page, 'lblMonth1', String(m));
-    await tenkey(page, 'lblDay1', String(d));
-    await page.waitForFunction((want) => document.getElementById('lblDay1').textContent === want, String(d));
-    await page.waitForSelector('#frmTenkey', { state: 'detached' });
-
     // Run: the grid page of that day.
-    await page.click('#cmdJikkou');
-    await page.waitForURL(/\/docGrid\.vbd$/);
-    await loaded(page);
+    await runDay(page, y, m, d);
     await shot(page, 'report-4-grid');
     const caption = await text(page, '#lblTitle');
     assert.match(caption, new RegExp(`${y}年 ${m}月 ${d}日|${m}月 ${d}日`));
@@ -537,5 +542,105 @@ test('two browsers at once keep their own state', { skip: !haveSeeder && 'no tbs
   } finally {
     await a.close();
     await b.close();
+  }
+});
+
+// ------------------------------------------------------------------ the workbook export
+
+// Saves through the Excel button with option `choice` and reads the download with openpyxl.
+async function saveWorkbook(page, choice, name) {
+  await page.click('#cmdExcel');
+  await page.waitForSelector('#SaveDialog #SaveChoice_1');
+  if (choice) await page.click('#SaveChoice_' + choice);
+  const download = page.waitForEvent('download');
+  await page.click('#SaveOK');
+  const file = await download;
+  const saved = path.join(tmp, name);
+  await file.saveAs(saved);
+  await loaded(page);
+  const reader = path.join(__dirname, '..', '..', 'client', 'export', 'testdata', 'dump_workbook.py');
+  return { name: file.suggestedFilename(), book: JSON.parse(execFileSync('/usr/bin/python3', [reader, saved], { encoding: 'utf8' })) };
+}
+
+const RGB = { [RED]: 'FF0000', [BLUE]: '0000FF', [BLACK]: '000000' };
+
+test('the Excel button writes the period as a workbook of numbers, headings and colours', { skip: !haveSeeder && 'no tbseed built' }, async () => {
+  const browser = await launch(tmp, { width: 1280, height: 900 });
+  const page = browser.context.pages()[0] || await browser.context.newPage();
+  try {
+    await page.goto(server.base + '/');
+    await started(page);
+    const dataDb = findFile(share, 'RIVove.mdb');
+    const layoutDb = findFile(share, 'Vurodor.mdb');
+    const keys = sql(dataDb, 'SELECT DISTINCT DATE FROM D_DDAT LIMIT 400').map((r) => r.DATE);
+    const key = keys[Math.floor(keys.length / 3)];
+    const [y, m, d] = key.split('/').map(Number);
+    await runDay(page, y, m, d);
+
+    // The dialog: the CSV's name with .xlsx, the whole period preselected.
+    await page.click('#cmdExcel');
+    await page.waitForSelector('#SaveDialog #SaveChoice_1');
+    const yy = String(y % 100).padStart(2, '0');
+    assert.equal(await page.inputValue('#SaveFileName'), yy + String(m).padStart(2, '0') + String(d).padStart(2, '0') + '01.xlsx');
+    assert.equal(await page.isChecked('#SaveChoice_0'), true);
+    assert.match(await text(page, '#SaveDialog'), /期間の全ページ.*このページのみ/);
+    await shot(page, 'report-9-workbook-dialog');
+    await page.click('#SaveCancel');
+    await page.waitForSelector('#SaveDialog', { state: 'detached' });
+
+    const { name, book } = await saveWorkbook(page, 0, 'period.xlsx');
+    assert.match(name, /\.xlsx$/);
+    const maxPage = Number(sql(layoutDb, 'SELECT MAX(ページNO) AS P FROM 日報情報')[0].P);
+    assert.equal(book.sheets.length, maxPage);
+    const titles = sql(layoutDb, 'SELECT PAGE, Title FROM 日報ページタイトル ORDER BY PAGE');
+    book.sheets.forEach((s, i) => assert.ok(s.name === String(i + 1) || s.name.startsWith((i + 1) + ' '), s.name));
+    const sheet = book.sheets[0];
+    if (titles.length && titles[0].PAGE === 1) assert.equal(sheet.cells.A1.v, titles[0].Title);
+    assert.equal(sheet.freeze, 'B8');
+    assert.equal(sheet.orientation, 'landscape');
+
+    // Column 1 of page 1 against the database and the page's colours: the seeded values
+    // carry exactly their digit pattern's decimals, so the numbers equal them.
+    const tag = sql(layoutDb, 'SELECT TAG_ID FROM 日報情報 WHERE ページNO = 1 AND 項目NO = 1')[0].TAG_ID;
+    const type = sql(layoutDb, `SELECT P種別 AS T FROM M_TAG WHERE TAG_ID = ${tag}`)[0].T;
+    const row = sql(dataDb, `SELECT * FROM D_DDAT WHERE DATE = '${key}' AND TAG_ID = ${tag}`)[0];
+    let sum = 0;
+    for (let i = 1; i <= 24; i++) {
+      const v = row['DATA_' + i];
+      const cell = sheet.cells['B' + (7 + i)] || { v: null };
+      if (v === null || v === '') { assert.equal(cell.v, null, `row ${i}`); continue; }
+      if (isNaN(Number(v))) { assert.equal(cell.v, v, `row ${i}`); continue; }
+      assert.equal(cell.t, Number(type) === 6 ? 'duration' : 'number', `row ${i}: ${JSON.stringify(cell)}`);
+      assert.ok(Math.abs(cell.v - Number(v)) < 1e-9, `row ${i}: ${cell.v} vs ${v}`);
+      sum += cell.v;
+      const shown = await colour(page, '#grdGrid_' + (i + 3) + '_1');
+      assert.equal(cell.font || null, RGB[shown] || null, `colour of row ${i}`);
+    }
+    assert.ok(sum !== 0, 'the column sums');
+    assert.equal(sheet.cells.B34.font, 'FF0000', 'maximum summary');
+    assert.equal(sheet.cells.B35.font, '0000FF', 'minimum summary');
+    assert.equal(sheet.cells.A32.v, '合計');
+    // Joined large headings as the page joins them.
+    const joined = await page.evaluate(() => [...document.querySelectorAll('[id^="grdGrid_0_"]')]
+      .filter((td) => td.colSpan > 1).map((td) => [Number(td.id.split('_')[2]), td.colSpan]));
+    const letter = (c) => String.fromCharCode(65 + c);
+    assert.deepEqual(sheet.merged, joined.map(([c, n]) => `${letter(c)}4:${letter(c + n - 1)}4`).sort());
+
+    // This page only: the page on show, one sheet.
+    if (maxPage > 1) {
+      await page.click('#cmdJiPage');
+      await page.waitForFunction((w) => document.getElementById('lblPage').textContent === w, `2/${maxPage}`);
+      await loaded(page);
+    }
+    const one = await saveWorkbook(page, 1, 'page.xlsx');
+    assert.equal(one.book.sheets.length, 1);
+    assert.ok(one.book.sheets[0].name.startsWith(maxPage > 1 ? '2' : '1'), one.book.sheets[0].name);
+    assert.equal(one.book.sheets[0].cells.A2.v, await text(page, '#lblTitle'));
+    await shot(page, 'report-10-workbook-saved');
+  } catch (e) {
+    await shot(page, 'report-workbook-failure');
+    throw e;
+  } finally {
+    await browser.close();
   }
 });

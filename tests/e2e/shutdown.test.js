@@ -59,6 +59,8 @@ test('SIGTERM during a range print finishes the running job and exits 0', { skip
       await new Promise((r) => setTimeout(r, 20));
     }
     await shot(page, 'shutdown-1-printing');
+    // Documents finished before the signal; on a fast machine several may be.
+    const finishedBefore = fs.readdirSync(printed).filter((f) => f.endsWith('.pdf')).length;
     const signalled = Date.now();
     server.child.kill('SIGTERM');
     const timer = setTimeout(() => server.child.kill('SIGKILL'), 40000);
@@ -73,7 +75,10 @@ test('SIGTERM during a range print finishes the running job and exits 0', { skip
     const files = fs.readdirSync(printed);
     assert.deepEqual(files.filter((f) => f.startsWith('.')), [], 'no unfinished document');
     const pdfs = files.filter((f) => f.endsWith('.pdf'));
-    assert.ok(pdfs.length >= 1 && pdfs.length <= 2, pdfs.join(' '));
+    // At most the document running at the signal is added (one more if a document ended in
+    // the moment between counting and signalling); the rest of the year's days never start.
+    assert.ok(pdfs.length >= 1 && pdfs.length <= finishedBefore + 2, `${finishedBefore} before: ${pdfs.join(' ')}`);
+    assert.ok(pdfs.length < 100, `${pdfs.length} documents: the print went on after the signal`);
     const layout = path.join(share, 'TB_DataBase', 'Vurodor.mdb');
     const pages = Number(execFileSync('sqlite3', [layout,
       'SELECT COUNT(DISTINCT PAGE) FROM 日報出力ページ WHERE PAGE <= (SELECT MAX(ページNO) FROM 日報情報)'],

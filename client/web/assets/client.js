@@ -375,7 +375,13 @@
         if (fore) td.style.color = fore;
         if (back) td.style.background = back;
         if (r === g.row && col === g.col && !fixed) td.classList.add('current');
-        td.addEventListener('click', () => send(docName, 'click', c.id, { row: r, col }));
+        td.addEventListener('click', () => {
+          send(docName, 'click', c.id, { row: r, col });
+          // A heading cell of a scrollable column also opens that column's chart (trend.js).
+          if (fixedRow && col >= g.fixedCols) {
+            document.dispatchEvent(new CustomEvent('tb:heading', { detail: { doc: docName, grid: c.id, col } }));
+          }
+        });
         td.addEventListener('dblclick', () => send(docName, 'dblclick', c.id, { row: r, col }));
         tr.append(td);
         for (let k = 1; k < span; k++) left += g.widths[col + k] / TWIPS_PER_PX;
@@ -526,7 +532,22 @@
     const error = document.createElement('div');
     error.className = 'error';
     error.id = 'SaveError';
-    body.append(label, input, typeLabel, type, error);
+    body.append(label, input, typeLabel, type);
+    // Option buttons under the file name (what to write), the first one preselected.
+    const choices = s.choices || [];
+    const options = choices.map((text, i) => {
+      const option = document.createElement('label');
+      option.className = 'choice';
+      const radio = document.createElement('input');
+      radio.type = 'radio';
+      radio.name = 'SaveChoice';
+      radio.id = 'SaveChoice_' + i;
+      radio.checked = i === 0;
+      option.append(radio, document.createTextNode(text));
+      body.append(option);
+      return radio;
+    });
+    body.append(error);
     const buttons = document.createElement('div');
     buttons.className = 'buttons';
     const ok = document.createElement('button');
@@ -538,7 +559,8 @@
     no.id = 'SaveCancel';
     no.textContent = 'キャンセル';
     const save = async () => {
-      const r = await answer({ kind: 'save', id: s.id, name: input.value });
+      const chosen = Math.max(0, options.findIndex((o) => o.checked));
+      const r = await answer({ kind: 'save', id: s.id, name: input.value, choice: chosen });
       if (!r || !r.ok) error.textContent = 'ファイル名が正しくありません。';
     };
     ok.addEventListener('click', save);
@@ -575,8 +597,26 @@
     }
   }
 
+  // ------------------------------------------------------------------ archive link
+
+  // The selection page offers the report archive at the right of the status bar, outside
+  // the page's own controls, when the server has one (/archive/ answers).
+  function offerArchive() {
+    if (document.body.dataset.name !== 'docMain') return;
+    fetch('/archive/', { method: 'HEAD', credentials: 'same-origin' }).then((r) => {
+      if (!r.ok) return;
+      const a = document.createElement('a');
+      a.id = 'ArchiveLink';
+      a.className = 'archive-link';
+      a.href = '/archive/';
+      a.textContent = '帳票アーカイブ';
+      document.body.appendChild(a);
+    }).catch(() => {});
+  }
+
   window.addEventListener('resize', rescale);
   // A page restored from the back/forward cache is loaded anew: its model is gone.
   window.addEventListener('pageshow', (ev) => { if (ev.persisted) location.reload(); });
   connect();
+  offerArchive();
 })();
