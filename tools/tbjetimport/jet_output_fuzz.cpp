@@ -103,8 +103,13 @@ bool SameValue(const Value& written, const Value& read) {
   if (const auto* d = std::get_if<double>(&written)) {
     if (const auto* i = std::get_if<std::int64_t>(&read)) return static_cast<double>(*i) == *d;
     if (const auto* t = std::get_if<std::string>(&read)) {
+      // SQLite's own text of a real; near the largest double it rounds to a text that
+      // reads back as infinity.
+      char* text = sqlite3_mprintf("%!.15g", *d);
+      const bool asSqlite = text != nullptr && *t == text;
+      sqlite3_free(text);
       const double back = std::strtod(t->c_str(), nullptr);
-      return back == *d || std::fabs(back - *d) <= 1e-14 * std::fabs(*d);
+      return asSqlite || back == *d || std::fabs(back - *d) <= 1e-14 * std::fabs(*d);
     }
   }
   if (const auto* i = std::get_if<std::int64_t>(&written)) {
