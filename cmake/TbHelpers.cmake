@@ -10,6 +10,9 @@ endif()
 
 function(tb_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT TB_TESTS)
+    return()
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
@@ -21,12 +24,15 @@ function(tb_add_test)
   endif()
 endfunction()
 
-# tb_add_fuzzer(NAME name SOURCES ... LIBS ...)
+# tb_add_fuzzer(NAME name SOURCES ... LIBS ... [CORPUS dir] [DICT file])
 # A libFuzzer target when TB_FUZZERS is on (clang); otherwise a replay program whose
 # main() runs the fuzz entry point over the files given on its command line, and a
-# ctest entry that replays the seed corpus folder when it exists.
+# ctest entry that replays the seed corpus folder when it exists. Either way the target
+# belongs to `fuzzers`, and a line "name corpus dict" in <build>/fuzzers.txt tells
+# scripts/fuzz-campaign.sh what to run.
+set_property(GLOBAL PROPERTY TB_FUZZER_LIST "")
 function(tb_add_fuzzer)
-  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "NAME;CORPUS;DICT" "SOURCES;LIBS" ${ARGN})
   foreach(_s ${F_SOURCES})
     if(NOT IS_ABSOLUTE ${_s})
       set(_s ${CMAKE_CURRENT_SOURCE_DIR}/${_s})
@@ -45,6 +51,36 @@ function(tb_add_fuzzer)
     target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
     if(F_CORPUS AND EXISTS ${F_CORPUS})
       add_test(NAME ${F_NAME}_replay COMMAND ${F_NAME} ${F_CORPUS})
+      set_tests_properties(${F_NAME}_replay PROPERTIES TIMEOUT 120 ENVIRONMENT "TB_TESTDATA=${TB_TESTDATA_DIR}")
     endif()
   endif()
+  if(NOT TARGET fuzzers)
+    add_custom_target(fuzzers)
+  endif()
+  add_dependencies(fuzzers ${F_NAME})
+  if(NOT F_CORPUS)
+    set(F_CORPUS "-")
+  endif()
+  if(NOT F_DICT)
+    set(F_DICT "-")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY TB_FUZZER_LIST "${F_NAME} ${F_CORPUS} ${F_DICT}")
+endfunction()
+
+# Writes <build>/fuzzers.txt from the targets tb_add_fuzzer made; called once, at the end
+# of the top-level CMakeLists.txt.
+function(tb_write_fuzzer_list)
+  get_property(_list GLOBAL PROPERTY TB_FUZZER_LIST)
+  list(JOIN _list "\n" _text)
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzzers.txt "${_text}\n")
+endfunction()
+
+# Link check for a shared library: every symbol it uses must be resolved at link time
+# (-Wl,--no-undefined). With clang's sanitizers the runtime lives in the executable
+# that loads the library, so its __asan_*/__ubsan_* symbols stay for the loader there.
+function(tb_shared_library_link_checks target)
+  if(TB_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    return()
+  endif()
+  target_link_options(${target} PRIVATE -Wl,--no-undefined)
 endfunction()

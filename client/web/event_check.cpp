@@ -85,6 +85,39 @@ std::optional<BrowserEvent> ParseBrowserEvent(std::string_view body, std::string
   return out;
 }
 
+std::optional<BrowserAnswer> ParseBrowserAnswer(std::string_view body) {
+  auto j = nlohmann::json::parse(body, nullptr, /*allow_exceptions=*/false);
+  if (j.is_discarded() || !j.is_object()) return std::nullopt;
+  const auto id = j.find("id");
+  const auto kind = j.find("kind");
+  if (id == j.end() || !id->is_number_unsigned() || kind == j.end() || !kind->is_string())
+    return std::nullopt;
+  BrowserAnswer out;
+  out.id = id->get<std::uint64_t>();
+  if (*kind == "msgbox") {
+    out.kind = BrowserAnswer::Kind::kMsgBox;
+    const auto button = j.find("button");
+    if (button == j.end() || !button->is_string()) return std::nullopt;
+    if (*button == "ok") out.button = MsgBoxResult::kOk;
+    else if (*button == "yes") out.button = MsgBoxResult::kYes;
+    else if (*button == "no") out.button = MsgBoxResult::kNo;
+    else return std::nullopt;
+    return out;
+  }
+  if (*kind == "save") {
+    out.kind = BrowserAnswer::Kind::kSave;
+    const auto name = j.find("name");
+    if (name == j.end() || !(name->is_null() || name->is_string())) return std::nullopt;
+    if (name->is_string()) out.name = name->get<std::string>();
+    if (const auto c = j.find("choice"); c != j.end()) {
+      out.choice = c->is_number_integer() && c->get<std::int64_t>() >= 0 && c->get<std::int64_t>() < 64
+                       ? c->get<int>() : -1;
+    }
+    return out;
+  }
+  return std::nullopt;
+}
+
 std::string CheckEvent(const Document& doc, bool isDialog, const UiEvent& e) {
   using K = UiEvent::Kind;
   if (e.kind == K::kTimer) return "timer events come from the server";

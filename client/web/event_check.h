@@ -5,11 +5,13 @@
 // what a person at the page could not.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "client/core/controls.h"
+#include "client/core/host.h"
 
 namespace tb::web {
 
@@ -25,6 +27,22 @@ struct BrowserEvent {
 // click, dblclick, keypress (key), change (text), close, cellselect (row, col). Returns
 // nullopt with a reason in *error for anything else.
 std::optional<BrowserEvent> ParseBrowserEvent(std::string_view body, std::string* error);
+
+// An answer to an open message box or save dialog, as the browser sends it.
+struct BrowserAnswer {
+  enum class Kind { kMsgBox, kSave };
+  Kind kind = Kind::kMsgBox;
+  std::uint64_t id = 0;           // the dialog's id from the published state
+  MsgBoxResult button = MsgBoxResult::kOk;  // kMsgBox
+  std::optional<std::string> name;          // kSave: the file name, nullopt = cancelled
+  int choice = 0;  // kSave: the option chosen in a dialog with option buttons; -1 = not one
+};
+
+// Reads {"kind":"msgbox","id":3,"button":"ok"|"yes"|"no"} or {"kind":"save","id":4,
+// "name":"file.csv"|null[,"choice":N]}; nullopt for anything else. An absent choice is
+// the first option (0); one that is not an integer in 0..63 is -1, which no dialog takes. The name is checked later, when
+// the dialog's default extension is known (SafeFileName).
+std::optional<BrowserAnswer> ParseBrowserAnswer(std::string_view body);
 
 // Why `e` may not reach `doc` now; empty when it may. `isDialog`: doc is an open modal
 // dialog (only dialogs take a close event).

@@ -100,5 +100,35 @@ TEST(EventCheckTest, ParsesOnlyWellFormedEvents) {
     EXPECT_FALSE(ParseBrowserEvent(bad, &why)) << bad;
 }
 
+TEST(EventCheckTest, ParsesOnlyWellFormedAnswers) {
+  auto box = ParseBrowserAnswer(R"({"kind":"msgbox","id":4,"button":"no"})");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->kind, BrowserAnswer::Kind::kMsgBox);
+  EXPECT_EQ(box->id, 4u);
+  EXPECT_EQ(box->button, MsgBoxResult::kNo);
+  auto save = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":"日報.csv"})");
+  ASSERT_TRUE(save && save->name);
+  EXPECT_EQ(*save->name, "日報.csv");
+  EXPECT_EQ(save->choice, 0);  // no choice sent: the first option
+  auto chosen = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":"a.pdf","choice":2})");
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen->choice, 2);
+  for (const char* odd : {R"({"kind":"save","id":7,"name":"a","choice":64})",
+                          R"({"kind":"save","id":7,"name":"a","choice":-1})",
+                          R"({"kind":"save","id":7,"name":"a","choice":"1"})"}) {
+    const auto a = ParseBrowserAnswer(odd);
+    ASSERT_TRUE(a) << odd;
+    EXPECT_EQ(a->choice, -1) << odd;  // which the session refuses
+  }
+  auto cancel = ParseBrowserAnswer(R"({"kind":"save","id":7,"name":null})");
+  ASSERT_TRUE(cancel);
+  EXPECT_FALSE(cancel->name);
+  for (const char* bad : {R"({"kind":"msgbox","id":-1,"button":"ok"})", R"({"kind":"msgbox","id":1})",
+                          R"({"kind":"msgbox","id":1,"button":"cancel"})", R"({"kind":"save","id":1})",
+                          R"({"kind":"save","id":1,"name":5})", R"({"kind":"open","id":1})",
+                          R"({"id":1.5,"kind":"msgbox","button":"ok"})", "[]", "{"})
+    EXPECT_FALSE(ParseBrowserAnswer(bad)) << bad;
+}
+
 }  // namespace
 }  // namespace tb::web

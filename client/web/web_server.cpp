@@ -315,29 +315,11 @@ void WebServer::Impl::ReceiveAnswer(const httplib::Request& req, httplib::Respon
   auto session = SessionOf(req);
   if (!session) return Fail(res, 403, "no session");
   if (req.get_header_value("Content-Type").rfind(kJson, 0) != 0) return Fail(res, 415, "JSON only");
-  auto j = nlohmann::json::parse(req.body, nullptr, false);
-  if (j.is_discarded() || !j.is_object() || !j.contains("id") || !j["id"].is_number_unsigned() ||
-      !j.contains("kind") || !j["kind"].is_string())
-    return Fail(res, 400, "bad answer");
-  const auto id = j["id"].get<std::uint64_t>();
-  const auto kind = j["kind"].get<std::string>();
-  bool ok = false;
-  if (kind == "msgbox" && j.contains("button") && j["button"].is_string()) {
-    const auto b = j["button"].get<std::string>();
-    if (b == "ok") ok = session->AnswerMsgBox(id, MsgBoxResult::kOk);
-    if (b == "yes") ok = session->AnswerMsgBox(id, MsgBoxResult::kYes);
-    if (b == "no") ok = session->AnswerMsgBox(id, MsgBoxResult::kNo);
-  } else if (kind == "save" && j.contains("name")) {
-    // The option chosen in a dialog with option buttons; absent means the first.
-    int choice = 0;
-    if (j.contains("choice")) {
-      const auto& c = j["choice"];
-      choice = c.is_number_integer() && c.get<std::int64_t>() >= 0 && c.get<std::int64_t>() < 64
-                   ? c.get<int>() : -1;
-    }
-    if (j["name"].is_null()) ok = session->AnswerSave(id, std::nullopt, choice);
-    if (j["name"].is_string()) ok = session->AnswerSave(id, j["name"].get<std::string>(), choice);
-  }
+  const auto answer = ParseBrowserAnswer(req.body);
+  if (!answer) return Fail(res, 400, "bad answer");
+  const bool ok = answer->kind == BrowserAnswer::Kind::kMsgBox
+                      ? session->AnswerMsgBox(answer->id, answer->button)
+                      : session->AnswerSave(answer->id, answer->name, answer->choice);
   if (!ok) return Fail(res, 400, "answer refused");
   res.set_content("{\"ok\":true}", kJson);
 }

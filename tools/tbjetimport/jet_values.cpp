@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/tbjetimport/sqlite_target.h"
+
 namespace tb::jetimport {
 
 std::string_view SqliteColumnType(int mdbType) {
@@ -30,6 +32,15 @@ std::string_view SqliteColumnType(int mdbType) {
     default:
       return "TEXT";
   }
+}
+
+std::string CreateTableSql(std::string_view table, std::span<const ColumnSpec> columns) {
+  std::string sql = "CREATE TABLE " + QuoteIdentifier(table) + " (";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    sql += (i ? ", " : "") + QuoteIdentifier(columns[i].name) + " ";
+    sql += SqliteColumnType(columns[i].mdbType);
+  }
+  return sql + ")";
 }
 
 std::optional<std::string> JetDateText(double value) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,14 @@ namespace tb::jetimport {
 // NUMERIC (exact decimal text that SQLite keeps as a number when it can), dates, texts,
 // memos and replication ids TEXT, binary and OLE BLOB. Unknown types are TEXT.
 [[nodiscard]] std::string_view SqliteColumnType(int mdbType);
+
+// The statement that creates the SQLite table of a Jet table: names as they are (quoted),
+// one declared type per column by SqliteColumnType.
+struct ColumnSpec {
+  std::string_view name;
+  int mdbType = 0;
+};
+[[nodiscard]] std::string CreateTableSql(std::string_view table, std::span<const ColumnSpec> columns);
 
 // A Jet date/time value (days since 1899-12-30; the fraction is the time of day and keeps
 // its positive meaning for days before 1899-12-30) as "YYYY-MM-DD HH:MM:SS", rounded to the

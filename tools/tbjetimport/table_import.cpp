@@ -132,13 +132,12 @@ void BindRow(MdbTableDef* table, RowNulls& nulls, RowInserter& row) {
 }
 
 void CreateTable(MdbTableDef* table, SqliteTarget& target) {
-  std::string sql = "CREATE TABLE " + QuoteIdentifier(table->name) + " (";
+  std::vector<ColumnSpec> columns;
   for (unsigned i = 0; i < table->num_cols; ++i) {
     MdbColumn* col = Column(table, i);
-    sql += (i ? ", " : "") + QuoteIdentifier(col->name) + " ";
-    sql += SqliteColumnType(col->col_type);
+    columns.push_back({col->name, col->col_type});
   }
-  target.Exec(sql + ")");
+  target.Exec(CreateTableSql(table->name, columns));
 }
 
 std::size_t CopyRows(MdbTableDef* table, SqliteTarget& target) {
