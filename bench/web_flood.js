@@ -12,14 +12,14 @@
 //   node bench/web_flood.js [--mode idle|slow] [--connections 500] [--per-address 50]
 //                           [--seconds 15] [--binary build/bin/tbclient]
 'use strict';
-const { spawn, fork } = require('node:child_process');
+const { fork } = require('node:child_process');
 const { monitorEventLoopDelay } = require('node:perf_hooks');
 const fs = require('node:fs');
 const http = require('node:http');
 const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
-const { top, benchArgs, seedShare } = require('./web_bench_setup.js');
+const { top, benchArgs, seedShare, startServer } = require('./web_bench_setup.js');
 
 const args = benchArgs();
 const MODE = args.mode || 'idle';
@@ -28,19 +28,6 @@ const PER_ADDRESS = Number(args['per-address'] || 50);
 const SECONDS = Number(args.seconds || 15);
 const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
 
-function startServer(share, client) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(BINARY, ['--share-root', share, '--client-dir', client, '--listen', '127.0.0.1:0'],
-      { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, TZ: process.env.TZ || 'Asia/Tokyo' } });
-    let out = '';
-    child.stdout.on('data', (d) => {
-      out += d;
-      const m = out.match(/serving http:\/\/127\.0\.0\.1:(\d+)\//);
-      if (m) resolve({ child, port: Number(m[1]) });
-    });
-    child.on('exit', (c) => reject(new Error('server exited ' + c)));
-  });
-}
 
 function procStatus(pid, key) {
   const m = fs.readFileSync(`/proc/${pid}/status`, 'utf8').match(new RegExp(key + ':\\s+(\\d+)'));
@@ -120,7 +107,7 @@ if (args.role === 'flooder') {
   floodChild(Number(args.port));
 } else (async () => {
   const seeded = args.share ? { share: args.share, client: args.client } : seedShare('tb-flood-');
-  const { child, port } = await startServer(seeded.share, seeded.client);
+  const { child, port } = await startServer(BINARY, seeded.share, seeded.client);
   let flood = null;
   try {
     const first = await timedGet(port, '/docMain.vbd', {});

@@ -12,14 +12,13 @@
 //   node bench/web_load.js [--sessions 50] [--steps 20] [--think 200] [--binary build/bin/tbclient]
 //                          [--share DIR --client DIR]   (default: a fresh seeded share)
 'use strict';
-const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const { monitorEventLoopDelay } = require('node:perf_hooks');
 const { applyStateChanges } = require('../client/web/assets/state_changes.js');
-const { top, benchArgs, seedShare } = require('./web_bench_setup.js');
+const { top, benchArgs, seedShare, startServer } = require('./web_bench_setup.js');
 
 const args = benchArgs();
 const SESSIONS = Number(args.sessions || 50);
@@ -29,19 +28,6 @@ const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
 const DEADLINE = Date.now() + 5 * 60 * 1000;
 const agent = new http.Agent({ keepAlive: true, maxSockets: 4 * SESSIONS });
 
-function startServer(share, client) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(BINARY, ['--share-root', share, '--client-dir', client, '--listen', '127.0.0.1:0'],
-      { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, TZ: process.env.TZ || 'Asia/Tokyo' } });
-    let out = '';
-    child.stdout.on('data', (d) => {
-      out += d;
-      const m = out.match(/serving http:\/\/127\.0\.0\.1:(\d+)\//);
-      if (m) resolve({ child, port: Number(m[1]) });
-    });
-    child.on('exit', (c) => reject(new Error('server exited ' + c)));
-  });
-}
 
 function rssKiB(pid) {
   const m = fs.readFileSync(`/proc/${pid}/status`, 'utf8').match(/VmRSS:\s+(\d+)/);
@@ -162,7 +148,7 @@ function percentile(sorted, q) { return sorted[Math.min(sorted.length - 1, Math.
 
 (async () => {
   const seeded = args.share ? { share: args.share, client: args.client } : seedShare('tb-bench-');
-  const { child, port } = await startServer(seeded.share, seeded.client);
+  const { child, port } = await startServer(BINARY, seeded.share, seeded.client);
   try {
     await new Promise((r) => setTimeout(r, 300));
     const rss0 = rssKiB(child.pid);
