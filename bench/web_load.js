@@ -9,7 +9,8 @@
 // figures, as it shares the machine with the server. Bounded: a fixed number of steps per
 // session and an overall time limit; stops the server it started.
 //
-//   node bench/web_load.js [--sessions 50] [--steps 20] [--think 200] [--binary build/bin/tbclient]
+//   node bench/web_load.js [--sessions 50] [--steps 20] [--think 200] [--ramp 2000]
+//                          [--binary build/bin/tbclient]
 //                          [--share DIR --client DIR]   (default: a fresh seeded share)
 'use strict';
 const fs = require('node:fs');
@@ -24,6 +25,9 @@ const args = benchArgs();
 const SESSIONS = Number(args.sessions || 50);
 const STEPS = Number(args.steps || 20);
 const THINK_MS = Number(args.think || 200);  // a person's pause between two clicks
+// People do not all press Run in the same millisecond: each session starts at a random
+// moment within the ramp. --ramp 0 starts them all at once (a burst of grid-page loads).
+const RAMP_MS = Number(args.ramp ?? 2000);
 const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
 const DEADLINE = Date.now() + 5 * 60 * 1000;
 const agent = new http.Agent({ keepAlive: true, maxSockets: 4 * SESSIONS });
@@ -112,12 +116,17 @@ async function openPage(port, cookie, name) {
 
 // The server's own share of a round trip, from its Server-Timing header.
 const serverShares = { queue: [], session: [] };
+// Round trips per clicked control: the start-up's Run clicks come in one burst of all
+// sessions, the page steps with people's pauses between them.
+const byControl = {};
 
-async function timedClick(port, p, doc, id, latencies) {
+async function timedClick(port, p, doc, id, latencies, group = id) {
   const body = JSON.stringify({ page: p.page, doc, kind: 'click', control: id });
   const t0 = process.hrtime.bigint();
   const r = await request(port, 'POST', '/event', p.cookie, body);
-  latencies.push(Number(process.hrtime.bigint() - t0) / 1e6);
+  const ms = Number(process.hrtime.bigint() - t0) / 1e6;
+  latencies.push(ms);
+  (byControl[group] = byControl[group] || []).push(ms);
   if (r.status !== 200) throw new Error(`${id}: HTTP ${r.status} ${r.body}`);
   for (const m of String(r.headers['server-timing'] || '').matchAll(/(\w+);dur=([\d.]+)/g)) {
     if (serverShares[m[1]]) serverShares[m[1]].push(Number(m[2]));
@@ -125,6 +134,7 @@ async function timedClick(port, p, doc, id, latencies) {
 }
 
 async function session(port, latencies) {
+  await new Promise((r) => setTimeout(r, RAMP_MS * Math.random()));
   let p = await openPage(port, null, 'docMain.vbd');
   await p.stream.until((s) => caption(s, 'lblTitle'), 'start-up');
   await timedClick(port, p, 'docMain', 'cmdJikkou', latencies);
@@ -136,7 +146,7 @@ async function session(port, latencies) {
     const button = i % 4 === 3 ? 'cmdGo' : 'cmdJiPage';
     const watched = button === 'cmdGo' ? 'lblTitle' : 'lblPage';
     const before = caption(p.stream.state, watched);
-    await timedClick(port, p, 'docGrid', button, latencies);
+    await timedClick(port, p, 'docGrid', button, latencies, i === 0 ? button + ' (first step)' : button);
     // Wait for the load the step armed, so that the next step meets a loaded page.
     await p.stream.until((s) => caption(s, watched) !== before && loaded(s), 'load');
     await new Promise((r) => setTimeout(r, THINK_MS * (0.5 + Math.random())));
@@ -170,6 +180,7 @@ function percentile(sorted, q) { return sorted[Math.min(sorted.length - 1, Math.
     const share = (name, q) => (serverShares[name].length ? percentile(serverShares[name], q).toFixed(2) : '-');
     const result = {
       sessions: SESSIONS,
+      ramp_ms: RAMP_MS,
       events: latencies.length,
       seconds: elapsed,
       p50_ms: percentile(latencies, 0.5).toFixed(2),
@@ -182,6 +193,10 @@ function percentile(sorted, q) { return sorted[Math.min(sorted.length - 1, Math.
       server_queue_p99_ms: share('queue', 0.99),
       server_session_p50_ms: share('session', 0.5),
       server_session_p99_ms: share('session', 0.99),
+      by_control: Object.fromEntries(Object.entries(byControl).map(([id, list]) => {
+        list.sort((a, b) => a - b);
+        return [id, { events: list.length, p50_ms: percentile(list, 0.5).toFixed(2), p99_ms: percentile(list, 0.99).toFixed(2), max_ms: list[list.length - 1].toFixed(2) }];
+      })),
       load_average: os.loadavg()[0].toFixed(2),
       server_cpu_s: serverCpu.toFixed(2),
       generator_cpu_s: ((cpu1.user + cpu1.system) / 1e6).toFixed(2),
