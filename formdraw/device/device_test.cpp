@@ -9,8 +9,11 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "formdraw/device/cairo_device.h"
+#include "formdraw/device/file_sink.h"
 #include "formdraw/device/font_engine.h"
 #include "formdraw/device/trace_device.h"
 #include "platform/codepage.h"
@@ -281,6 +284,50 @@ TEST_F(OutputFolder, NextDocumentRemovesWhatAKilledWriterLeft) {
   next.Abort();
   writing.Abort();
   EXPECT_FALSE(fs::exists(held));
+}
+
+// The document reaches the file whole and in order however Cairo cuts it into pieces:
+// many small ones, one larger than the sink's buffer, and a last one left in the buffer.
+TEST_F(OutputFolder, FileSinkKeepsEveryPieceInOrder) {
+  const fs::path path = dir_ / "doc.pdf";
+  std::ofstream(path).put('x');  // the caller makes the file; what it held goes
+  std::string expected;
+  {
+    FileSink sink(path.string());
+    ASSERT_TRUE(sink.Ok());
+    auto put = [&](const std::string& piece) {
+      expected += piece;
+      ASSERT_EQ(FileSink::Write(&sink, reinterpret_cast<const unsigned char*>(piece.data()),
+                                static_cast<unsigned int>(piece.size())),
+                CAIRO_STATUS_SUCCESS);
+    };
+    for (int i = 0; i < 20000; ++i) put(std::to_string(i) + " ");
+    put(std::string(200000, 'L'));
+    put("%%EOF");
+    ASSERT_TRUE(sink.Finish());
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream got;
+  got << in.rdbuf();
+  EXPECT_EQ(got.str(), expected);
+}
+
+// A device that takes nothing (a full disk): a short document may not fail until it is
+// finished, a long one fails while it is written; neither is ever reported as written.
+TEST(FileSink, FullDiskIsNeverReportedAsWritten) {
+  FileSink sink("/dev/full");
+  ASSERT_TRUE(sink.Ok());
+  const unsigned char piece[] = "q 1 0 0 1 0 0 cm";
+  FileSink::Write(&sink, piece, sizeof piece);
+  EXPECT_FALSE(sink.Finish());
+
+  FileSink big("/dev/full");
+  const std::string block(300000, 'B');
+  EXPECT_EQ(FileSink::Write(&big, reinterpret_cast<const unsigned char*>(block.data()),
+                            static_cast<unsigned int>(block.size())),
+            CAIRO_STATUS_WRITE_ERROR);
+  EXPECT_FALSE(big.Ok());
+  EXPECT_FALSE(big.Finish());
 }
 
 }  // namespace

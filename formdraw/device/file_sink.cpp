@@ -4,11 +4,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace fmdraw::device {
 
+namespace {
+constexpr std::size_t kBlock = 64 * 1024;
+}  // namespace
+
 FileSink::FileSink(const std::string& path)
-    : fd_(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC)) {}
+    : fd_(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC)) {
+  buffer_.reserve(kBlock);
+}
 
 FileSink::~FileSink() {
   if (fd_ >= 0) ::close(fd_);
@@ -16,21 +23,33 @@ FileSink::~FileSink() {
 
 cairo_status_t FileSink::Write(void* closure, const unsigned char* data, unsigned int length) {
   auto* sink = static_cast<FileSink*>(closure);
-  while (length > 0 && sink->Ok()) {
-    const ssize_t n = ::write(sink->fd_, data, length);
+  if (!sink->Ok()) return CAIRO_STATUS_WRITE_ERROR;
+  if (sink->buffer_.size() + length > kBlock && !sink->Flush()) return CAIRO_STATUS_WRITE_ERROR;
+  sink->buffer_.insert(sink->buffer_.end(), data, data + length);
+  if (sink->buffer_.size() >= kBlock && !sink->Flush()) return CAIRO_STATUS_WRITE_ERROR;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+bool FileSink::Flush() {
+  const unsigned char* data = buffer_.data();
+  std::size_t left = buffer_.size();
+  while (left > 0 && !failed_) {
+    const ssize_t n = ::write(fd_, data, left);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      sink->failed_ = true;
+      failed_ = true;
       break;
     }
     data += n;
-    length -= static_cast<unsigned int>(n);
+    left -= static_cast<std::size_t>(n);
   }
-  return sink->Ok() ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+  buffer_.clear();
+  return !failed_;
 }
 
 bool FileSink::Finish() {
   if (fd_ < 0) return false;
+  Flush();
   // Some file systems report a full disk only when the data is written back.
   if (::fsync(fd_) != 0 && errno != EINVAL) failed_ = true;
   if (::close(fd_) != 0) failed_ = true;

@@ -1,12 +1,15 @@
 // A file that a Cairo surface writes its document through, which remembers a write that
 // failed (Cairo's own file output does not report a full disk: a cut document was
-// delivered as if complete). Finish makes the data durable and reports whether all of it
-// reached the disk. Not thread-safe; one per document.
+// delivered as if complete). Cairo hands over its document in many small pieces (a number,
+// an operator), so they are gathered in a buffer and written in large blocks. Finish
+// writes the rest, makes the data durable and reports whether all of it reached the
+// disk. Not thread-safe; one per document.
 #pragma once
 
 #include <cairo.h>
 
 #include <string>
+#include <vector>
 
 namespace fmdraw::device {
 
@@ -25,8 +28,12 @@ class FileSink {
   bool Finish();
 
  private:
+  // Writes the buffer out; false (and failed_) when the file took less than all of it.
+  bool Flush();
+
   int fd_ = -1;
   bool failed_ = false;
+  std::vector<unsigned char> buffer_;
 };
 
 }  // namespace fmdraw::device
