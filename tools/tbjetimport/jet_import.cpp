@@ -9,6 +9,7 @@
 #include <vector>
 #include <strings.h>
 
+#include "tools/tbjetimport/catalog_check.h"
 #include "tools/tbjetimport/jet_values.h"
 #include "tools/tbjetimport/sqlite_target.h"
 #include "tools/tbjetimport/table_import.h"
@@ -49,6 +50,7 @@ bool IsUserTable(const MdbCatalogEntry* entry) {
 }
 
 std::vector<MdbCatalogEntry*> UserTables(MdbHandle* mdb) {
+  CheckCatalogProperties(mdb);
   if (!mdb_read_catalog(mdb, MDB_TABLE)) {
     throw ImportError(kExitBadContent, "catalog unreadable");
   }
