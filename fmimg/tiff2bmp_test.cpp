@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,6 +39,19 @@ struct Bmp {
     return U32(bytes, 54 + (set ? 4 : 0)) & 0xFFFFFF;
   }
 };
+
+// True when every byte after a row's last pixel, up to the row's four-byte boundary, is
+// zero (bits after the last pixel included, for one-bit rows).
+bool RowEndsAreClear(const Bmp& b) {
+  const std::uint32_t stride = b.bits == 24 ? (b.width * 3 + 3) & ~3u : ((b.width + 31) / 32) * 4;
+  const std::uint32_t usedBits = b.width * b.bits;
+  for (std::uint32_t row = 0; row < b.height; ++row) {
+    for (std::uint32_t bit = usedBits; bit < stride * 8; ++bit) {
+      if (b.bytes[b.dataOffset + row * stride + bit / 8] & (0x80 >> (bit % 8))) return false;
+    }
+  }
+  return b.bytes.size() == b.dataOffset + static_cast<std::size_t>(stride) * b.height;
+}
 
 Bmp ReadBmp(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -127,10 +144,9 @@ TEST_F(Tiff2BmpTest, ColourAndGreyImagesBecome24BitBottomUpBitmaps) {
     EXPECT_EQ(bmp.fileSize, bmp.bytes.size());
     const std::uint32_t left = c.samples == 1 ? 0xC8C8C8 : 0xFF0000;
     const std::uint32_t right = c.samples == 1 ? 0x323232 : 0x0000FF;
-    EXPECT_EQ(bmp.At(0, 0), left);
-    EXPECT_EQ(bmp.At(1, 2), left);
-    EXPECT_EQ(bmp.At(4, 0), right);
-    EXPECT_EQ(bmp.At(2, 2), right);
+    for (std::uint32_t y = 0; y < 3; ++y)
+      for (std::uint32_t x = 0; x < 5; ++x) EXPECT_EQ(bmp.At(x, y), x < 2 ? left : right) << x << "," << y;
+    EXPECT_TRUE(RowEndsAreClear(bmp));
   }
 }
 
@@ -148,19 +164,38 @@ TEST_F(Tiff2BmpTest, PaletteImageTakesItsColoursFromTheColourMap) {
   EXPECT_EQ(bmp.At(3, 0), 0x0000FFu);
 }
 
-TEST_F(Tiff2BmpTest, BilevelFaxStaysOneBitWithBlackAndWhiteTable) {
-  // Min-is-white CCITT G4: a set bit is black. A diagonal line on white.
-  auto src = WriteTiff("fax.tif", 40, 20, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4,
-                       [](std::uint32_t x, std::uint32_t y, int) -> std::uint8_t { return x == y * 2; });
-  auto out = dir_ / "fax.bmp";
-  ASSERT_EQ(Tiff2Bmp(src.c_str(), out.c_str()), 0);
-  auto bmp = ReadBmp(out);
-  EXPECT_EQ(bmp.bits, 1);
-  EXPECT_EQ(bmp.dataOffset, 62u);  // two colour-table entries
-  EXPECT_EQ(bmp.At(0, 0), 0x000000u);
-  EXPECT_EQ(bmp.At(38, 19), 0x000000u);
-  EXPECT_EQ(bmp.At(1, 0), 0xFFFFFFu);
-  EXPECT_EQ(bmp.At(0, 19), 0xFFFFFFu);
+TEST_F(Tiff2BmpTest, BilevelImagesStayOneBitWithBlackAndWhiteTable) {
+  // A diagonal line on white, 37 wide so that rows end inside a byte and need padding.
+  // Min-is-white (fax): a set bit is black; min-is-black: a set bit is white.
+  const auto onLine = [](std::uint32_t x, std::uint32_t y) { return x == y * 2; };
+  for (const int photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
+    SCOPED_TRACE(photometric);
+    const bool setIsBlack = photometric == PHOTOMETRIC_MINISWHITE;
+    auto src = WriteTiff("fax.tif", 37, 19, 1, 1, photometric, COMPRESSION_CCITTFAX4,
+                         [&](std::uint32_t x, std::uint32_t y, int) -> std::uint8_t {
+                           return onLine(x, y) == setIsBlack;
+                         });
+    auto out = dir_ / "fax.bmp";
+    ASSERT_EQ(Tiff2Bmp(src.c_str(), out.c_str()), 0);
+    auto bmp = ReadBmp(out);
+    EXPECT_EQ(bmp.bits, 1);
+    EXPECT_EQ(bmp.dataOffset, 62u);  // two colour-table entries
+    for (std::uint32_t y = 0; y < 19; ++y)
+      for (std::uint32_t x = 0; x < 37; ++x)
+        EXPECT_EQ(bmp.At(x, y), onLine(x, y) ? 0x000000u : 0xFFFFFFu) << x << "," << y;
+    EXPECT_TRUE(RowEndsAreClear(bmp));
+  }
+}
+
+// An image past the converter's size limit is refused from its header, before its
+// pixels are decoded (72 megapixels, a few kilobytes compressed).
+TEST_F(Tiff2BmpTest, ImagesPastTheSizeLimitAreRefused) {
+  auto src = WriteTiff("huge.tif", 9000, 8000, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4,
+                       [](std::uint32_t, std::uint32_t, int) -> std::uint8_t { return 0; });
+  auto out = dir_ / "huge.bmp";
+  std::ofstream(out) << "old";
+  EXPECT_NE(Tiff2Bmp(src.c_str(), out.c_str()), 0);
+  EXPECT_EQ(fs::file_size(out), 0u);
 }
 
 TEST_F(Tiff2BmpTest, UnreadableSourcesFailAndLeaveTheTargetEmpty) {
@@ -189,6 +224,32 @@ TEST_F(Tiff2BmpTest, UnwritableTargetFails) {
   auto src = WriteTiff("s.tif", 2, 2, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE,
                        [](std::uint32_t, std::uint32_t, int) -> std::uint8_t { return 9; });
   EXPECT_NE(Tiff2Bmp(src.c_str(), (dir_ / "no/such/dir/x.bmp").c_str()), 0);
+  // A disk that takes nothing: the bitmap is buffered, the failure shows when it is closed.
+  EXPECT_NE(Tiff2Bmp(src.c_str(), "/dev/full"), 0);
+}
+
+// The converter runs inside the web host: a damaged file fails with a return code, and
+// the decoder's complaints do not end up on the host's standard error.
+TEST_F(Tiff2BmpTest, DamagedFilesFailQuietly) {
+  auto good = WriteTiff("good.tif", 64, 64, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE,
+                        [](std::uint32_t x, std::uint32_t, int) -> std::uint8_t { return x; });
+  fs::resize_file(good, fs::file_size(good) / 2);
+  auto junk = dir_ / "junk.tif";
+  std::ofstream(junk) << "II*\0this is not really a tiff";
+  const fs::path errors = dir_ / "stderr.txt";
+  std::fflush(stderr);
+  const int saved = ::dup(2);
+  const int file = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ::dup2(file, 2);
+  const int cut = Tiff2Bmp(good.c_str(), (dir_ / "a.bmp").c_str());
+  const int notTiff = Tiff2Bmp(junk.c_str(), (dir_ / "b.bmp").c_str());
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  ::close(file);
+  EXPECT_NE(cut, 0);
+  EXPECT_NE(notTiff, 0);
+  EXPECT_EQ(fs::file_size(errors), 0u);
 }
 
 }  // namespace
