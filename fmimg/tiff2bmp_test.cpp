@@ -2,6 +2,8 @@
 #include <tiffio.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -226,6 +228,34 @@ TEST_F(Tiff2BmpTest, UnwritableTargetFails) {
   EXPECT_NE(Tiff2Bmp(src.c_str(), (dir_ / "no/such/dir/x.bmp").c_str()), 0);
   // A disk that takes nothing: the bitmap is buffered, the failure shows when it is closed.
   EXPECT_NE(Tiff2Bmp(src.c_str(), "/dev/full"), 0);
+}
+
+// A conversion that runs out of memory (a large image on a busy machine) fails and leaves
+// the target empty, like any other failure. Run in a child process with a small address
+// space; the sanitizers reserve more address space than that, so not under them.
+TEST_F(Tiff2BmpTest, RunningOutOfMemoryFailsAndLeavesTheTargetEmpty) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "address-space limit and sanitizer do not mix";
+#else
+  // 60 megapixels (under the size limit), 240 MB once decoded.
+  auto src = WriteTiff("big.tif", 8000, 7500, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4,
+                       [](std::uint32_t, std::uint32_t, int) -> std::uint8_t { return 0; });
+  auto out = dir_ / "big.bmp";
+  std::ofstream(out) << "old";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rlimit limit{160u << 20, 160u << 20};
+    ::setrlimit(RLIMIT_AS, &limit);
+    const int rc = Tiff2Bmp(src.c_str(), out.c_str());
+    ::_exit(rc == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the conversion crashed";
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(fs::file_size(out), 0u);
+#endif
 }
 
 // The converter runs inside the web host: a damaged file fails with a return code, and
