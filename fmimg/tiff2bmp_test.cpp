@@ -68,6 +68,33 @@ Bmp ReadBmp(const fs::path& p) {
   return b;
 }
 
+// An uncompressed 8-bit grey TIFF written byte by byte, with one private tag (65000) that
+// no reader knows: readable, but the decoder warns about the tag.
+std::vector<std::uint8_t> GreyTiffWithPrivateTag(std::uint16_t w, std::uint16_t h) {
+  struct Entry {
+    std::uint16_t tag, type;
+    std::uint32_t value;
+  };
+  const std::uint32_t count = 10, dataOffset = 8 + 2 + count * 12 + 4;
+  const Entry entries[count] = {{256, 3, w},          {257, 3, h},  {258, 3, 8},
+                                {259, 3, 1},          {262, 3, 1},  {273, 4, dataOffset},
+                                {277, 3, 1},          {278, 3, h},  {279, 4, std::uint32_t(w) * h},
+                                {65000, 3, 7}};
+  std::vector<std::uint8_t> b = {'I', 'I', 42, 0, 8, 0, 0, 0, count, 0};
+  auto put = [&b](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  for (const auto& e : entries) {
+    put(e.tag, 2);
+    put(e.type, 2);
+    put(1, 4);
+    put(e.value, 4);
+  }
+  put(0, 4);
+  b.resize(b.size() + std::size_t(w) * h, 0x80);
+  return b;
+}
+
 class Tiff2BmpTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -259,8 +286,12 @@ TEST_F(Tiff2BmpTest, RunningOutOfMemoryFailsAndLeavesTheTargetEmpty) {
 }
 
 // The converter runs inside the web host: a damaged file fails with a return code, and
-// the decoder's complaints do not end up on the host's standard error.
+// the decoder's complaints (errors and warnings) do not end up on the host's standard error.
 TEST_F(Tiff2BmpTest, DamagedFilesFailQuietly) {
+  const auto odd = GreyTiffWithPrivateTag(3, 2);
+  const fs::path oddPath = dir_ / "private_tag.tif";
+  std::ofstream(oddPath, std::ios::binary).write(reinterpret_cast<const char*>(odd.data()),
+                                                 static_cast<std::streamsize>(odd.size()));
   auto good = WriteTiff("good.tif", 64, 64, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE,
                         [](std::uint32_t x, std::uint32_t, int) -> std::uint8_t { return x; });
   fs::resize_file(good, fs::file_size(good) / 2);
@@ -273,12 +304,15 @@ TEST_F(Tiff2BmpTest, DamagedFilesFailQuietly) {
   ::dup2(file, 2);
   const int cut = Tiff2Bmp(good.c_str(), (dir_ / "a.bmp").c_str());
   const int notTiff = Tiff2Bmp(junk.c_str(), (dir_ / "b.bmp").c_str());
+  const int warned = Tiff2Bmp(oddPath.c_str(), (dir_ / "c.bmp").c_str());
   std::fflush(stderr);
   ::dup2(saved, 2);
   ::close(saved);
   ::close(file);
   EXPECT_NE(cut, 0);
   EXPECT_NE(notTiff, 0);
+  EXPECT_EQ(warned, 0);
+  EXPECT_EQ(ReadBmp(dir_ / "c.bmp").At(2, 1), 0x808080u);
   EXPECT_EQ(fs::file_size(errors), 0u);
 }
 
