@@ -124,6 +124,24 @@ TEST_F(Form1Test, AnsweringYesCreatesTheFileWithAllKeysOwnerOnly) {
   EXPECT_EQ(read("KIND", "FLG"), "1");
 }
 
+// A save that fails (the folder is gone) shows the user nothing, as a successful one, but
+// is noted for whoever started the program from a terminal.
+TEST_F(Form1Test, AFailedSaveIsNotedOnTheTerminal) {
+  static std::vector<std::string> notes;
+  notes.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& text) { notes.push_back(text.toStdString()); });
+  auto f = Open();
+  std::filesystem::remove_all(dir_.path());
+  box_.Script(Answer::kYes);
+  f->cmdTouroku->click();
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(box_.Asked().size(), 1u);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("could not write"), std::string::npos) << notes[0];
+  EXPECT_NE(notes[0].find(File().parent_path().string()), std::string::npos) << notes[0];
+}
+
 TEST_F(Form1Test, AnsweringYesKeepsOtherSectionsCommentsAndMode) {
   WriteBytes(File(), kFullFile);
   ASSERT_EQ(::chmod(File().c_str(), 0644), 0);

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -41,6 +42,22 @@ TEST(QtMessageBox, AsksWithTitleTextAndYesNo) {
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(seen.yes, "はい(&Y)") << "Japanese button texts, not the toolkit's own";
     EXPECT_EQ(seen.no, "いいえ(&N)");
+  }
+}
+
+// The keyboard answers as well: Enter gives the default Yes, Escape gives No.
+TEST(QtMessageBox, EnterAnswersYesAndEscapeNo) {
+  testing::TestApp();
+  for (auto [key, expected] : {std::pair{Qt::Key_Return, Answer::kYes},
+                               std::pair{Qt::Key_Escape, Answer::kNo}}) {
+    QTimer::singleShot(0, [key = key] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QApplication::sendEvent(box, &press);
+    });
+    QtMessageBox box;
+    EXPECT_EQ(box.AskYesNo("設定内容を登録します。よろしいですか？", "確認"), expected) << key;
   }
 }
 
