@@ -1,6 +1,11 @@
 #include "setup/settings_model.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "setup/test_files.h"
 
@@ -112,6 +117,29 @@ TEST(SettingsStoreSave, LineBreaksInAValueCannotInjectKeys) {
 TEST(SettingsStoreSave, UnwritableFolderReportsFailure) {
   TempDir dir;
   EXPECT_FALSE(SettingsStore(dir.path() / "missing").Save(SampleValues()));
+}
+
+// One value that does not reach the disk (here too long for a file-size limit) fails the
+// save, although the values after it are written: the user is never told it worked.
+TEST(SettingsStoreSave, OneFailedValueFailsTheWholeSave) {
+  TempDir dir;
+  SettingsValues v = SampleValues();
+  v.dsn = std::string(8000, 'D');
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+    rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const SettingsStore store(dir.path());
+    const bool saved = store.Save(v);
+    const bool laterValuesWritten = store.Load().database == "RIVove";
+    ::_exit(saved ? 1 : laterValuesWritten ? 0 : 2);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported as saved; 2: later values not written";
 }
 
 }  // namespace
