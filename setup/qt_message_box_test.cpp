@@ -2,8 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@ namespace {
 struct Seen {
   QString title, text, yes, no;
   int buttons = 0;
+  bool enterIsYes = false, escapeIsNo = false;
 };
 
 // Answers the modal box that is about to open by pressing `button`, noting what it showed.
@@ -24,7 +25,9 @@ void PressWhenShown(QMessageBox::StandardButton button, Seen& seen) {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     seen = {box->windowTitle(), box->text(), box->button(QMessageBox::Yes)->text(),
-            box->button(QMessageBox::No)->text(), static_cast<int>(box->standardButtons())};
+            box->button(QMessageBox::No)->text(), static_cast<int>(box->standardButtons()),
+            box->defaultButton() == box->button(QMessageBox::Yes),
+            box->escapeButton() == box->button(QMessageBox::No)};
     box->button(button)->click();
   });
 }
@@ -42,22 +45,8 @@ TEST(QtMessageBox, AsksWithTitleTextAndYesNo) {
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(seen.yes, "はい(&Y)") << "Japanese button texts, not the toolkit's own";
     EXPECT_EQ(seen.no, "いいえ(&N)");
-  }
-}
-
-// The keyboard answers as well: Enter gives the default Yes, Escape gives No.
-TEST(QtMessageBox, EnterAnswersYesAndEscapeNo) {
-  testing::TestApp();
-  for (auto [key, expected] : {std::pair{Qt::Key_Return, Answer::kYes},
-                               std::pair{Qt::Key_Escape, Answer::kNo}}) {
-    QTimer::singleShot(0, [key = key] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-      QApplication::sendEvent(box, &press);
-    });
-    QtMessageBox box;
-    EXPECT_EQ(box.AskYesNo("設定内容を登録します。よろしいですか？", "確認"), expected) << key;
+    EXPECT_TRUE(seen.enterIsYes) << "Enter answers Yes";
+    EXPECT_TRUE(seen.escapeIsNo) << "Escape and the close box answer No";
   }
 }
 
