@@ -247,6 +247,12 @@ TEST_F(Tiff2BmpTest, UnreadableSourcesFailAndLeaveTheTargetEmpty) {
 
   EXPECT_NE(Tiff2Bmp(nullptr, out.c_str()), 0);
   EXPECT_NE(Tiff2Bmp("", out.c_str()), 0);
+  // A good source with no target (missing or empty) fails as well, and writes nothing.
+  auto src = WriteTiff("s.tif", 2, 2, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE,
+                       [](std::uint32_t, std::uint32_t, int) -> std::uint8_t { return 9; });
+  EXPECT_NE(Tiff2Bmp(src.c_str(), nullptr), 0);
+  EXPECT_NE(Tiff2Bmp(src.c_str(), ""), 0);
+  EXPECT_NE(Tiff2Bmp(nullptr, nullptr), 0);
 }
 
 TEST_F(Tiff2BmpTest, UnwritableTargetFails) {
