@@ -1,6 +1,5 @@
 #include "tools/tbjetimport/catalog_check.h"
 
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
