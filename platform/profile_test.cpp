@@ -65,6 +65,7 @@ TEST(ProfileDocumentTest, GetFollowsPrivateProfileRules) {
       {7, "[Print]\n[print]\nSize=A3\n", "Print", "Size", std::nullopt},  // first section only
       {8, "Size=A3\n[Print]\n", "Print", "Size", std::nullopt},          // before any section
       {9, "[Print]\n;Size=A3\nSize\n", "Print", "Size", std::nullopt},   // comment, no "="
+      {25, "[Print]\n  ;Size=A3\n", "Print", ";Size", std::nullopt},      // a comment is no key
       {10, "\xEF\xBB\xBF[Print]\nSize=A3", "Print", "Size", "A3"},      // BOM, no final LF
       {11, "[Print]\r\nSize=a=b\r\n", "Print", "Size", "a=b"},
       {12, "[Print\nSize=A3\n", "Print", "Size", "A3"},                  // unclosed header
