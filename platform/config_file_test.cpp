@@ -78,6 +78,9 @@ TEST(ConfigFileTest, FileErrorsNameTheFileAndLine) {
   std::ofstream(big) << std::string(kConfigMaxBytes + 1, '#');
   EXPECT_FALSE(ReadConfigFile(big, &error));
   EXPECT_NE(error.find("larger than"), std::string::npos) << error;
+  // A file of exactly the limit is still read (a comment line as long as the limit).
+  std::ofstream(big, std::ios::trunc) << std::string(kConfigMaxBytes, '#');
+  EXPECT_TRUE(ReadConfigFile(big, &error)) << error;
 
   const auto good = dir / "good.conf";
   std::ofstream(good) << "a = 1\n";
