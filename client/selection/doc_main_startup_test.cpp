@@ -120,6 +120,20 @@ TEST_F(StartUp, ClicksBeforeTheStartUpAreRefused) {
   EXPECT_EQ(state.gReportKind, 0);
 }
 
+// Only a running timer ticks: a tick from the browser that names a stopped timer, a
+// control that is no timer or no control at all changes nothing (and the start-up still
+// runs on its own tick afterwards).
+TEST_F(StartUp, TicksOfWhatIsNoRunningTimerAreRefused) {
+  page = std::make_unique<DocMain>(state, host);
+  for (const char* id : {"Timer1", "cmdJikkou", "lblYear1_S", "nosuch", ""})
+    EXPECT_FALSE(page->Handle({UiEvent::Kind::kTimer, id})) << id;
+  EXPECT_EQ(state.gReportKind, 0);
+  EXPECT_EQ(Cap("lblVersion"), "");
+  page->Initialize();
+  EXPECT_TRUE(page->Handle({UiEvent::Kind::kTimer, "Timer1"}));
+  EXPECT_EQ(state.gReportKind, 1);
+}
+
 TEST_F(StartUp, ClockInBothYearStyles) {
   for (auto [mode, expected] : {std::pair{"1", "2026年12月7日 3時5分9秒"},
                                 std::pair{"0", "令和8年12月7日 3時5分9秒"}}) {
