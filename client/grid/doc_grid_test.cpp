@@ -76,7 +76,9 @@ TEST(GridLoad, GeometryTintsAndFinishedState) {
   EXPECT_EQ(g.CellForeColour(3, 0), kWhite);
   EXPECT_EQ(g.CellBackColour(5, 1), Rgb(235, 255, 255));   // odd period row
   EXPECT_EQ(g.CellBackColour(6, 1), std::nullopt);         // even period row
-  EXPECT_EQ(g.CellBackColour(16, 15), Rgb(200, 255, 255)); // summary row (12 + 4)
+  // Total, average, maximum and minimum (rows 12 + 4 to 12 + 7): tinted in every tag column.
+  for (int r = 16; r <= 19; ++r)
+    for (int c = 1; c <= 15; ++c) EXPECT_EQ(g.CellBackColour(r, c), Rgb(200, 255, 255)) << r << "," << c;
   EXPECT_EQ(g.LeftCol(), 1);
   EXPECT_EQ(g.MergeCells(), FlexMerge::kRestrictColumns);
   EXPECT_TRUE(g.MergeRow(0));
