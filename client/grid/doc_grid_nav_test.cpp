@@ -209,6 +209,9 @@ TEST_F(TitleJump, ListShowsEveryTitleAndJumpsToThePickedRow) {
     auto& list = static_cast<FrmTitleItiran&>(d).List();
     for (int r = 0; r < list.Rows(); ++r) pages.push_back(list.TextMatrix(r, 0));
     EXPECT_EQ(d.Caption(), "ページタイトル一覧");
+    // It opens on the first row's page cell: what 選択 takes when nothing is picked.
+    EXPECT_EQ(std::pair(list.Row(), list.Col()), std::pair(1, 0));
+    EXPECT_TRUE(list.Visible());
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 0, 1}));  // heading
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, list.Rows(), 1}));
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 1, 2}));
