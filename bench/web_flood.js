@@ -28,7 +28,6 @@ const PER_ADDRESS = Number(args['per-address'] || 50);
 const SECONDS = Number(args.seconds || 15);
 const BINARY = args.binary || path.join(top, 'build', 'bin', 'tbclient');
 
-
 function procStatus(pid, key) {
   const m = fs.readFileSync(`/proc/${pid}/status`, 'utf8').match(new RegExp(key + ':\\s+(\\d+)'));
   return Number(m[1]);
