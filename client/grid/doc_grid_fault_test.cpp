@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "client/core/database_fault.h"
 #include "client/core/messages.h"
@@ -57,6 +60,19 @@ class GridLoadFault : public ::testing::TestWithParam<FaultCase> {
     EXPECT_EQ(t.s.gDataCn, nullptr) << "the data connection is closed after the load";
     EXPECT_EQ(t.s.gKanriCn, nullptr) << "the layout connection is closed after the load";
   }
+  // This process's descriptors on either database file, vanished ones included. (While a
+  // writer of this process holds a lock, SQLite keeps the descriptors of connections
+  // closed meanwhile, as closing one would drop the writer's lock; they go with it.)
+  std::vector<std::string> OpenDatabaseFiles() const {
+    std::vector<std::string> held;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+      std::error_code ec;
+      const std::string target = std::filesystem::read_symlink(fd.path(), ec).string();
+      for (const auto& db : {t.share.Layout(), t.share.Data()})
+        if (!ec && target.starts_with(db.string())) held.push_back(target);
+    }
+    return held;
+  }
   testing_share::GridSession t;
 };
 
@@ -85,6 +101,7 @@ TEST_P(GridLoadFault, LoadEndsWithTheMessageAndTheNextLoadIsWhole) {
   EXPECT_EQ(t.G().TextMatrix(0, 2), "水位");
   EXPECT_EQ(t.G().TextMatrix(4, 1), "12.5");
   EXPECT_EQ(t.G().TextMatrix(28, 2), "1.50");
+  EXPECT_EQ(OpenDatabaseFiles(), std::vector<std::string>{}) << "neither load holds a file after it";
 }
 
 constexpr std::string_view kLost = msg::kDatabaseUnreachable;

@@ -140,7 +140,12 @@ TEST(GridNav, APageStepLoadsThatPageAndLeavesNothingOfTheLastOne) {
   ASSERT_EQ(doc.Controls()["lblPageTitle"].caption, "一頁目");
   doc.Grid().SetLeftCol(9);  // the user scrolled to the right
   doc.Handle({UiEvent::Kind::kClick, "cmdJiPage"});
+  // Until the load's tick the last page stays on show, to the browser (the control) and
+  // in the grid's own state alike; so does the new page after it.
+  const auto onShow = [&] { return std::pair(doc.Controls()["grdGrid"].visible, doc.Grid().Visible()); };
+  EXPECT_EQ(onShow(), std::pair(true, true));
   FireTimers(doc);
+  EXPECT_EQ(onShow(), std::pair(true, true));
 
   EXPECT_EQ(doc.Controls()["lblPage"].caption, "2/2");
   EXPECT_EQ(doc.Controls()["lblPageTitle"].caption, "");

@@ -65,8 +65,17 @@ TEST(GridLoad, GeometryTintsAndFinishedState) {
   Session t;
   testing_share::SetReport(t.s, 3, 2026y / 1 / 1, 3, 2);
   t.share.Title(3, 2, "用水量");
+  // While the page is filled it is hidden, to the browser and in the grid's own state:
+  // no half-filled page is ever drawn.
+  std::vector<std::pair<bool, bool>> shownWhileLoading;
+  t.host.onStatusText = [&](std::string_view text) {
+    if (!text.empty())
+      shownWhileLoading.emplace_back(t.doc->Controls()["grdGrid"].visible, t.doc->Grid().Visible());
+  };
   t.Open();
+  EXPECT_EQ(shownWhileLoading, (std::vector<std::pair<bool, bool>>(2, {false, false})));
   const auto& g = t.G();
+  EXPECT_TRUE(g.Visible());
   EXPECT_EQ(g.ColWidth(0), 620);
   EXPECT_EQ(g.ColWidth(15), 1500);
   EXPECT_EQ(g.EffectiveAlignment(5, 0), FlexAlign::kCenterCenter);
