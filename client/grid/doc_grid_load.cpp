@@ -84,9 +84,8 @@ void DocGrid::LoadHideGrid() {
 // reports "テーブルのアクセス異常" once the load has finished.
 void DocGrid::LoadOpenData() {
   try {
-    OpenDataConnection(s_);
+    OpenDataConnection(s_);  // leaves no connection when it fails
   } catch (const std::exception&) {
-    s_.gDataCn.reset();
     accessFault_ = true;
   }
 }

@@ -217,6 +217,7 @@ TEST_F(TitleJump, ListShowsEveryTitleAndJumpsToThePickedRow) {
     // It opens on the first row's page cell: what 選択 takes when nothing is picked.
     EXPECT_EQ(std::pair(list.Row(), list.Col()), std::pair(1, 0));
     EXPECT_TRUE(list.Visible());
+    EXPECT_EQ(std::pair(list.ColWidth(0), list.ColWidth(1)), std::pair(700, 4700));  // twips
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 0, 1}));  // heading
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, list.Rows(), 1}));
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 1, 2}));
