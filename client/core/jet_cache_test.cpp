@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <future>
@@ -248,6 +249,27 @@ TEST_F(JetCacheTest, FailedImportIsRememberedUntilTheFileChanges) {
   options.failureMemory = std::chrono::seconds(0);  // forgotten: the file is imported again
   EXPECT_NO_THROW((void)EnsureCache(source, cache_, options));
   EXPECT_EQ(CacheFiles().size(), 1u);  // the failure record went with the rebuild
+}
+
+// Requests that wait for an import of a damaged file while it fails share its failure:
+// the file is imported once, not once per waiting request.
+TEST_F(JetCacheTest, ConcurrentCallersOfADamagedFileImportOnce) {
+  const fs::path source = Copy("nwind.mdb");
+  JetImportOptions options;
+  options.importer = Script("sleep 0.3; exit 4");  // the importer refuses the file
+  std::atomic<int> failed = 0;
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 4; ++i)
+    threads.emplace_back([&] {
+      try {
+        (void)EnsureCache(source, cache_, options);
+      } catch (const DbError&) {
+        ++failed;
+      }
+    });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failed, 4);
+  EXPECT_EQ(Runs(), 1);
 }
 
 // The importer killed from outside in the middle of its work, or hanging without working
