@@ -133,6 +133,7 @@ TEST(FormattingTest, FormatMinutes) {
       {123456, 1, "2,057:36"}, {60000, 0, "1000:00"},   {123456, 0, "2057:36"},
       {59999.6, 1, "1000:00"}, {-75, 0, "-1:15"},       {-0.4, 0, "0:00"},
       {-59, 0, "-0:59"},       {2147483647, 0, "35791394:07"},
+      {-2147483648.0, 0, "-35791394:08"},  // both ends of the 32-bit range are formatted
   };
   for (const auto& c : cases) EXPECT_EQ(FormatMinutes(c.minutes, c.keta), c.expected) << c.minutes;
   for (double bad : {2147483647.5, -2147483649.0, 1e300, std::nan("")}) {
