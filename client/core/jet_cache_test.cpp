@@ -316,6 +316,8 @@ TEST_F(JetCacheTest, SourceChangingDuringTheImportIsImportedAgain) {
   options.importer = Script("touch -d \"+$(wc -l < '" + (root_ / "runs").string() + "') hours\" '" +
                             source.string() + "'\nexec '" + RealImporter().string() + "' \"$@\"");
   EXPECT_THROW((void)EnsureCache(source, cache_, options), DbError);
+  for (const auto& f : CacheFiles())  // no attempt's half-made cache or log stays behind
+    EXPECT_TRUE(f.extension() != ".tmp" && f.extension() != ".log") << f;
 }
 
 TEST_F(JetCacheTest, RefusesUnusableCacheFoldersAndMissingFiles) {
