@@ -35,6 +35,8 @@ TEST(ServerLocationTest, DerivedFromThePageAddress) {
       {"http://HOST:8080/docMain.vbd", "http://HOST:8080", "\\\\HOST:8080\\vurodor"},
       {"http://h/a/b/docMain.vbd", "http://h", "\\\\h\\vurodor"},
       {"HTTP://Plant01/docMain.vbd", "HTTP://Plant01", "\\\\Plant01\\vurodor"},
+      // The plain web rule (in any case) looks for the server's end from position 9 on.
+      {"Http:///docMain.vbd", "Http:///docMain.vbd", "\\\\/docMain.vbd\\vurodor"},
       {"https://HOST/docMain.vbd", "https://HOST", "\\\\HOST\\vurodor"},
       {"https://HOST:8443/x/docMain.vbd", "https://HOST:8443", "\\\\HOST:8443\\vurodor"},
       {"https://HOST", "https://HOST", "\\\\HOST\\vurodor"},

@@ -51,6 +51,9 @@ TEST(Utf16Test, InvalidInputBecomesReplacementCharacters) {
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, lone) + u"a"), "\xEF\xBF\xBD" "a") << int(lone);
   EXPECT_EQ(Utf16ToUtf8(u"\xD800\xD800\xDC00"), "\xEF\xBF\xBD\xF0\x90\x80\x80");
   EXPECT_EQ(Utf16ToUtf8(u"\xD800"), "\xEF\xBF\xBD");
+  // A pair is a pair whatever follows it (here a character above the surrogates, or nothing).
+  EXPECT_EQ(Utf16ToUtf8(u"\xD840\xDC0B\xFF01"), "\xF0\xA0\x80\x8B\xEF\xBC\x81");
+  EXPECT_EQ(Utf16ToUtf8(u"a\xD840\xDC0B"), "a\xF0\xA0\x80\x8B");
 }
 
 }  // namespace
