@@ -205,6 +205,9 @@ test('a report session from start-up to CSV and back', { skip: !haveSeeder && 'n
     await shot(page, 'report-3-tenkey-refused');
     await page.click('#MsgBoxOK');
     await page.waitForSelector('#MsgBox', { state: 'detached' });
+    // The box may close before the update that puts the old value back has arrived.
+    await page.waitForFunction((v) => document.querySelector('#frmTenkey #txtNowData')?.value === v, String(t.m))
+      .catch(() => {});
     assert.equal(await page.inputValue('#frmTenkey #txtNowData'), String(t.m), 'old value back');
     await page.click('#frmTenkey #cmdCancel');
     await page.waitForSelector('#frmTenkey', { state: 'detached' });
