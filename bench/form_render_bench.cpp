@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/cairo_replay.h"
+#include "bench/page_worker.h"
 #include "bench/ratio_reporter.h"
 #include "formdraw/device/png_writer.h"
 #include "formdraw/fmdraw32.h"
@@ -199,7 +200,8 @@ void KeepOrRemoveOutputs(const std::string& name) {
   }
 }
 
-void BM_FormPage_fmdraw32(benchmark::State& state) {
+void FormPage_fmdraw32(benchmark::State& state, bool pageWorker) {
+  const bench::PageWorker worker(pageWorker);
   InstallPrinter("pdf");
   std::array<int32_t, 4> s{};
   int32_t* session = OpenSession(s);
@@ -209,6 +211,9 @@ void BM_FormPage_fmdraw32(benchmark::State& state) {
   KeepOrRemoveOutputs("form_render_bench.pdf");
   fs::remove_all(WorkDir() / "out");
 }
+
+void BM_FormPage_fmdraw32(benchmark::State& state) { FormPage_fmdraw32(state, true); }
+void BM_FormPage_fmdraw32_one_thread(benchmark::State& state) { FormPage_fmdraw32(state, false); }
 
 // --- the same page straight on Cairo ---
 
@@ -354,9 +359,10 @@ void BM_LoadForm_1MB(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(bytes.size());
 }
 
-BENCHMARK(BM_FormPage_fmdraw32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FormPage_cairo_glyph_runs)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FormPage_cairo_per_character)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormPage_fmdraw32)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_FormPage_fmdraw32_one_thread)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_FormPage_cairo_glyph_runs)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_FormPage_cairo_per_character)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_FormPage_fmdraw32_png)->Arg(300)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WritePng_fmdraw32)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WritePng_cairo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -388,6 +394,7 @@ int main(int argc, char** argv) {
   }
   bench::RunWithRatios(argc, argv,
                        {{"BM_FormPage_fmdraw32", "BM_FormPage_cairo_glyph_runs"},
+                        {"BM_FormPage_fmdraw32_one_thread", "BM_FormPage_cairo_glyph_runs"},
                         {"BM_FormPage_cairo_per_character", "BM_FormPage_cairo_glyph_runs"},
                         {"BM_WritePng_fmdraw32/0", "BM_WritePng_cairo/0"},
                         {"BM_WritePng_fmdraw32/1", "BM_WritePng_cairo/1"}});

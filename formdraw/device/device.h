@@ -42,6 +42,9 @@ class Device {
   virtual bool EndDoc() = 0;
   // Cancels the document: nothing of it is delivered.
   virtual void AbortDoc() = 0;
+  // Finishes drawing the pages already ended and returns the first of their errors that no
+  // EndPage has reported yet. Devices that draw each page at its end have none to report.
+  virtual PageError FinishPages() { return PageError::kNone; }
 
   bool SelectPen(const Pen& pen);
   bool SelectBrush(const Brush& brush);

@@ -1,6 +1,11 @@
 #include "formdraw/session/device_factory.h"
 
+#include <cstdlib>
+#include <string_view>
+#include <thread>
+
 #include "formdraw/device/cairo_device.h"
+#include "formdraw/device/pipelined_device.h"
 #include "formdraw/device/trace_device.h"
 
 namespace fmdraw::session {
@@ -9,6 +14,15 @@ namespace {
 
 // Largest page we agree to make (about 2 m at 600 dpi); guards against garbage settings.
 constexpr int64_t kMaxPageDots = 50000;
+
+// A PDF page's output is most of its time: it is drawn on a worker thread while the
+// caller lays out the next page, unless the machine has one core or FMDRAW_PAGE_WORKER=0
+// asks for drawing on the caller's thread.
+bool PageWorkerWanted() {
+  const char* setting = std::getenv("FMDRAW_PAGE_WORKER");
+  if (setting != nullptr && std::string_view(setting) == "0") return false;
+  return std::thread::hardware_concurrency() != 1;
+}
 
 }  // namespace
 
@@ -38,8 +52,9 @@ std::unique_ptr<device::Device> MakePrinterDevice(const PrinterEntry& printer,
     case OutputFormat::kPdf:
       break;
   }
-  return std::make_unique<device::CairoDevice>(device::CairoDevice::Kind::kPdf, caps,
-                                               std::move(output));
+  auto pdf = std::make_unique<device::CairoDevice>(device::CairoDevice::Kind::kPdf, caps, std::move(output));
+  if (!PageWorkerWanted()) return pdf;
+  return std::make_unique<device::PipelinedDevice>(std::move(pdf));
 }
 
 std::unique_ptr<device::Device> MakeDisplayDevice(int32_t width, int32_t height) {

@@ -46,7 +46,11 @@ int EndPage(WorkArea& area) {
   }
   if (!area.pageOpen) return -7;
   area.pageOpen = false;
-  switch (area.device->EndPage()) {
+  return PageErrorCode(area.device->EndPage());
+}
+
+int PageErrorCode(device::PageError error) {
+  switch (error) {
     case device::PageError::kNone: return 0;
     case device::PageError::kDiskFull: return -5;
     case device::PageError::kMemory: return -6;

@@ -16,4 +16,7 @@ bool StartPageIfNeeded(WorkArea& area);
 // when no page is open on a printer). A display only forgets its objects.
 int EndPage(WorkArea& area);
 
+// The result code of a page's error: 0, -5 (disk full), -6 (memory) or -7 (other).
+int PageErrorCode(device::PageError error);
+
 }  // namespace fmdraw::session

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "formdraw/device/cairo_device.h"
+#include "formdraw/session/page_cycle.h"
 #include "formdraw/session/session_record.h"
 
 namespace fmdraw::session {
@@ -32,8 +33,12 @@ int CloseSession(int32_t* record, bool abort) {
   area->forms.ReleaseAll();
   int result = 0;
   if (area->outputKind == kPrinterOutput && area->documentStarted) {
-    if (area->abort) area->device->AbortDoc();
+    // A page drawn after its FmPrintOut returned may still fail: it fails the document
+    // with its own error, and nothing of the document is delivered.
+    const int late = area->abort ? 0 : PageErrorCode(area->device->FinishPages());
+    if (area->abort || late != 0) area->device->AbortDoc();
     else if (!area->device->EndDoc()) result = -5;
+    if (late != 0) result = late;
   } else if (area->outputKind == kDisplayOutput) {
     KeepDisplayPicture(*area);
   }
