@@ -12,6 +12,8 @@ namespace {
 
 // Batches kept for use again: the one the worker draws, the one it waits with, a spare.
 constexpr std::size_t kKeptBatches = 3;
+// Calls recorded before an idle worker is given them.
+constexpr std::size_t kEarlyHandOver = 128;
 
 uint32_t Index(std::size_t size) { return static_cast<uint32_t>(size); }
 
@@ -129,6 +131,11 @@ void PipelinedDevice::HandOver(bool endsPage) {
 void PipelinedDevice::WaitForPending(std::size_t batches) {
   std::unique_lock<std::mutex> lock(mutex_);
   done_.wait(lock, [&] { return pending_ <= batches; });
+}
+
+bool PipelinedDevice::WorkerIdle() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pending_ == 0;
 }
 
 void PipelinedDevice::Drain() {
@@ -249,6 +256,10 @@ bool PipelinedDevice::DoPolygon(std::span<const Point> points) {
 
 bool PipelinedDevice::DoTextRun(std::span<const RunPiece> pieces) {
   if (!docOpen_ || measure_.Prepare(state_.font).face == nullptr) return false;
+  // When the worker waits for work (a document's first page, or a page after a slow
+  // layout), the calls so far go to it now, so it draws them while the page is laid out.
+  // Done before the run's arguments are placed: they go into the batch of their call.
+  if (recording_.calls.size() >= kEarlyHandOver && WorkerIdle()) HandOver(false);
   Record({.op = Op::kTextRun, .first = Index(recording_.pieces.size()), .count = Index(pieces.size())});
   for (const RunPiece& p : pieces) {
     recording_.pieces.push_back({Index(recording_.text.size()), Index(p.text.size()), p.at});

@@ -109,6 +109,8 @@ class PipelinedDevice : public Device {
   void WaitForPending(std::size_t batches);
   // Hands everything over and waits until the worker has drawn it all.
   void Drain();
+  // True when everything handed over is drawn.
+  bool WorkerIdle();
   // The first page error of the pages drawn since it was last taken.
   PageError TakeLateError();
   void Work();
