@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 namespace fmdraw::device {
 namespace {
 
-DeviceCaps Caps() {
+DeviceCaps PageCaps() {
   DeviceCaps caps;
   caps.dpiX = caps.dpiY = 300;
   caps.pageWidth = 2000;
@@ -96,11 +96,11 @@ const std::vector<std::string>& LinesOf(const PipelinedDevice& pipe) {
 }
 
 TEST(PipelinedDevice, TheBackendGetsEveryCallInOrderWithItsArguments) {
-  TraceDevice direct(Caps(), nullptr);
+  TraceDevice direct(PageCaps(), nullptr);
   DrawSample(direct);
   ASSERT_TRUE(direct.EndDoc());
 
-  PipelinedDevice pipe(std::make_unique<TraceDevice>(Caps(), nullptr));
+  PipelinedDevice pipe(std::make_unique<TraceDevice>(PageCaps(), nullptr));
   DrawSample(pipe);
   ASSERT_TRUE(pipe.EndDoc());
   EXPECT_EQ(LinesOf(pipe), direct.Lines());
@@ -108,8 +108,8 @@ TEST(PipelinedDevice, TheBackendGetsEveryCallInOrderWithItsArguments) {
 }
 
 TEST(PipelinedDevice, MeasuresAndSelectsAsTheBackendDoes) {
-  TraceDevice direct(Caps(), nullptr);
-  PipelinedDevice pipe(std::make_unique<TraceDevice>(Caps(), nullptr));
+  TraceDevice direct(PageCaps(), nullptr);
+  PipelinedDevice pipe(std::make_unique<TraceDevice>(PageCaps(), nullptr));
   EXPECT_EQ(pipe.Caps().pageWidth, 2000);
   for (Device* dev : {static_cast<Device*>(&direct), static_cast<Device*>(&pipe)}) {
     ASSERT_TRUE(dev->StartDoc("m"));
@@ -127,7 +127,7 @@ TEST(PipelinedDevice, MeasuresAndSelectsAsTheBackendDoes) {
 }
 
 TEST(PipelinedDevice, DrawsNothingOutsideADocument) {
-  PipelinedDevice pipe(std::make_unique<TraceDevice>(Caps(), nullptr));
+  PipelinedDevice pipe(std::make_unique<TraceDevice>(PageCaps(), nullptr));
   EXPECT_FALSE(pipe.StartPage());
   EXPECT_EQ(pipe.EndPage(), PageError::kOther);
   EXPECT_FALSE(pipe.Rectangle({0, 0, 10, 10}));
@@ -148,7 +148,7 @@ TEST(PipelinedDevice, DrawsNothingOutsideADocument) {
 class FailingPages : public TraceDevice {
  public:
   FailingPages(std::set<int> failing, PageError error)
-      : TraceDevice(Caps(), nullptr), failing_(std::move(failing)), error_(error) {}
+      : TraceDevice(PageCaps(), nullptr), failing_(std::move(failing)), error_(error) {}
   PageError EndPage() override {
     TraceDevice::EndPage();
     return failing_.count(++page_) != 0 ? error_ : PageError::kNone;
@@ -211,7 +211,7 @@ TEST(PipelinedDevice, TheLastPageFailingFailsTheDocumentAndNothingIsDelivered) {
 // A trace backend that counts the pages it ended where the test can read them afterwards.
 class CountedPages : public TraceDevice {
  public:
-  explicit CountedPages(int& ended) : TraceDevice(Caps(), nullptr), ended_(ended) {}
+  explicit CountedPages(int& ended) : TraceDevice(PageCaps(), nullptr), ended_(ended) {}
   PageError EndPage() override {
     ++ended_;
     return TraceDevice::EndPage();
@@ -252,10 +252,10 @@ class PdfFolder : public ::testing::Test {
 };
 
 TEST_F(PdfFolder, ThePdfIsTheOneTheBackendMakesOnItsOwn) {
-  CairoDevice direct(CairoDevice::Kind::kPdf, Caps(), std::make_unique<FolderOutput>(dir_.string()));
+  CairoDevice direct(CairoDevice::Kind::kPdf, PageCaps(), std::make_unique<FolderOutput>(dir_.string()));
   DrawSample(direct);
   ASSERT_TRUE(direct.EndDoc());
-  PipelinedDevice pipe(std::make_unique<CairoDevice>(CairoDevice::Kind::kPdf, Caps(),
+  PipelinedDevice pipe(std::make_unique<CairoDevice>(CairoDevice::Kind::kPdf, PageCaps(),
                                                      std::make_unique<FolderOutput>(dir_.string())));
   DrawSample(pipe);
   ASSERT_TRUE(pipe.EndDoc());
