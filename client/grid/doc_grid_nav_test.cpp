@@ -288,6 +288,22 @@ TEST(GridNav, CurrentColumnFollowsTheGrid) {
   EXPECT_EQ(t.s.gGridCurrentCol, -1);
 }
 
+// A cell is chosen by a click, a double click or the grid's own selection; a key or a text
+// change sent to the grid chooses nothing.
+TEST(GridNav, CellsAreChosenByClicksAndSelectionOnly) {
+  Nav t(1, 2026y / 3 / 7, 1);
+  const int left = t.doc->Grid().FixedCols();
+  using K = UiEvent::Kind;
+  const std::tuple<K, int, bool> events[] = {{K::kClick, left + 1, true},      {K::kDblClick, left + 2, true},
+                                             {K::kCellSelect, left + 3, true}, {K::kKeyPress, left + 4, false},
+                                             {K::kTextChange, left + 5, false}};
+  for (auto [kind, col, chosen] : events) {
+    const int before = t.s.gGridCurrentCol;
+    EXPECT_EQ(t.doc->Handle({kind, "grdGrid", 0, {}, 6, col}), chosen) << col;
+    EXPECT_EQ(t.s.gGridCurrentCol, chosen ? col : before) << col;
+  }
+}
+
 // Only scrollable cells can be chosen: the corners of that part are, the headings and
 // anything past the last row or column are not, nor events for controls the page lacks.
 TEST(GridNav, CellsOutsideTheValuePartAreRefused) {

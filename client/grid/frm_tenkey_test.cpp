@@ -133,6 +133,10 @@ TEST(TenkeyDialogWindow, CaptionControlsAndRefusals) {
   EXPECT_FALSE(d.Handle({UiEvent::Kind::kKeyPress, "txtNowData", 'a'}));
   EXPECT_FALSE(d.Handle({UiEvent::Kind::kClick, "lblMaxData"}));
   EXPECT_FALSE(d.Handle({UiEvent::Kind::kClick, "cmdTenKey_12"}));
+  // Events the dialog has no use for are refused, and type nothing.
+  for (const auto kind : {UiEvent::Kind::kDblClick, UiEvent::Kind::kTimer, UiEvent::Kind::kCellSelect})
+    EXPECT_FALSE(d.Handle({kind, "cmdTenKey_1"}));
+  EXPECT_EQ(c["txtNowData"].caption, "5");
   ASSERT_TRUE(d.Handle({UiEvent::Kind::kClick, "cmdCancel"}));
   EXPECT_FALSE(d.Handle({UiEvent::Kind::kClick, "cmdTenKey_1"}));  // closed
 }
