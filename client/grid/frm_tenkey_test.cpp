@@ -120,6 +120,17 @@ TEST(TenkeyDialogWindow, CaptionControlsAndRefusals) {
   EXPECT_EQ(c["lblMaxData"].caption, "31");
   EXPECT_EQ(c["lblMinData"].caption, "1");
   EXPECT_EQ(d.FocusedControl(), "txtNowData");
+  // The pad reads like a calculator's: 7 8 9 on top, 0, the point and the minus at the
+  // bottom, each key captioned with what it types.
+  for (int key = 0; key <= 9; ++key) EXPECT_EQ(c["cmdTenKey_" + std::to_string(key)].caption, std::to_string(key));
+  EXPECT_EQ(c["cmdTenKey_10"].caption, "・");
+  EXPECT_EQ(c["cmdTenKey_11"].caption, "－");
+  EXPECT_LT(c["cmdTenKey_7"].top, c["cmdTenKey_4"].top);
+  EXPECT_LT(c["cmdTenKey_4"].top, c["cmdTenKey_1"].top);
+  EXPECT_LT(c["cmdTenKey_1"].top, c["cmdTenKey_0"].top);
+  EXPECT_EQ(c["cmdTenKey_0"].top, c["cmdTenKey_11"].top);
+  EXPECT_LT(c["cmdTenKey_0"].left, c["cmdTenKey_10"].left);
+  EXPECT_LT(c["cmdTenKey_10"].left, c["cmdTenKey_11"].left);
   // Every control inside the window, none over another.
   for (const auto& a : c.All()) {
     EXPECT_LE(a->left + a->width, d.Width()) << a->Id();
