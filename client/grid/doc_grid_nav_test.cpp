@@ -218,6 +218,10 @@ TEST_F(TitleJump, ListShowsEveryTitleAndJumpsToThePickedRow) {
     EXPECT_EQ(std::pair(list.Row(), list.Col()), std::pair(1, 0));
     EXPECT_TRUE(list.Visible());
     EXPECT_EQ(std::pair(list.ColWidth(0), list.ColWidth(1)), std::pair(700, 4700));  // twips
+    // Both headings centred; the titles below them start at the left.
+    EXPECT_EQ(list.EffectiveAlignment(0, 0), FlexAlign::kCenterCenter);
+    EXPECT_EQ(list.EffectiveAlignment(0, 1), FlexAlign::kCenterCenter);
+    EXPECT_EQ(list.EffectiveAlignment(2, 1), FlexAlign::kLeftCenter);
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 0, 1}));  // heading
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, list.Rows(), 1}));
     EXPECT_FALSE(d.Handle({UiEvent::Kind::kCellSelect, "MSFlexGrid1", 0, {}, 1, 2}));
@@ -259,7 +263,10 @@ TEST_F(TitleJump, DoubleClickOnTheHeadingPicksTheCurrentRow) {
 }
 
 TEST_F(TitleJump, CloseKeepsThePage) {
-  t.host.onModal = [&](Document& d) { d.Handle({UiEvent::Kind::kClick, "cmdEnd"}); };
+  t.host.onModal = [&](Document& d) {
+    EXPECT_TRUE(d.Handle({UiEvent::Kind::kClick, "cmdEnd"}));
+    EXPECT_TRUE(d.Closed());
+  };
   const auto loads = t.host.statusTexts.size();
   t.Click("lblPageTitle");
   EXPECT_EQ(t.s.gCurrentPage, 1);

@@ -94,6 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{__LINE__, "3", "1", "12", 6, {"・"}, "0:", "3", 0, false, ""},
         Case{__LINE__, "3", "1", "12", 6, {"1", "・", "3"}, "1:3", "3", 0, false, ""},
         Case{__LINE__, "3", "1", "12", 2, {"1", "・"}, "1.", "3", 0, false, ""},
+        // A bound that is not a number accepts nothing, whichever bound it is.
+        Case{__LINE__, "3", "", "12", -1, {"5", "OK"}, "3", "3", 0, false, kValid},
+        Case{__LINE__, "3", "1", "x", -1, {"5", "OK"}, "3", "3", 0, false, kValid},
         // Shortest text of the number.
         Case{__LINE__, "1", "0", "99", -1, {"0", "0", "7", "OK"}, "7", "7", 1, true, ""},
         Case{__LINE__, "1", "0", "99", -1, {"3", "・", "OK"}, "3", "3", 1, true, ""},
