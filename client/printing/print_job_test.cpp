@@ -103,6 +103,24 @@ TEST_F(PrintJob, OnePageOfARangePrintCallsTheLibraryInThisOrder) {
   EXPECT_EQ(platform::ReadProfileStringUtf8(windir / "win.ini", "windows", "device", "", 128), "Office,fmdraw,/out");
 }
 
+// Each page's large headings are its own: a slot that page 1 fills and page 2 leaves empty
+// is empty on page 2.
+TEST_F(PrintJob, EachPageHasItsOwnLargeHeadings) {
+  share.AddItem(1, 1, 1, 101, "取水", "取水量", "", "m3/h", "0.0");
+  share.AddItem(1, 1, 2, 102, "浄水", "浄水量", "", "m3/h", "0.0");
+  share.AddItem(1, 2, 1, 103, "送水", "送水量", "", "m3/h", "0.0");
+  share.AddPage(1, 1, "");
+  share.AddPage(1, 2, "");
+  s.gMaxPage = 2;
+  s.gColumnCount = 3;
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+  std::vector<std::string> headings;  // the centred texts over the items
+  for (const auto& line : fake.Lines("FmPrintText"))
+    if (line.find(" 1 3 \"") != std::string::npos) headings.push_back(line.substr(line.rfind(' ') + 1));
+  EXPECT_THAT(headings, ElementsAre("\"取水\"", "\"浄水\"", "\"送水\""));
+  EXPECT_EQ(fake.Lines("FmPrintOut").size(), 2u);
+}
+
 TEST_F(PrintJob, ConstantRowIsDrawnRedThenBlackAndAValueEqualToMaxAndMinIsRed) {
   share.AddItem(1, 1, 1, 101, "A", "定数", "", "m", "");
   share.AddItem(1, 1, 2, 102, "A", "一点", "", "m", "");
@@ -216,8 +234,10 @@ TEST_F(PrintJob, FailuresToOpenTheSession) {
     f.SetInitResult(c.initResult);
     s.gPaperSize = c.size;
     host.messages.clear();
+    host.SetMousePointer(MousePointer::kHourglass);
     PrintReportPeriod(s, host, Day(2026, 3, 7));
     EXPECT_THAT(host.MessageTexts(), ElementsAre(c.message));
+    EXPECT_EQ(host.pointer, MousePointer::kDefault) << "the pointer is not left waiting";
     EXPECT_EQ(f.Lines("FmSetPrinterDriver").size(), c.driverCall ? 1u : 0u);
     if (!c.driverCall) EXPECT_THAT(f.Lines("FmInit"), ElementsAre("FmInit 0 0 1 100 0 0 0 0 0 0 \"\" \"\""));
     EXPECT_TRUE(f.Lines("FmPrintForm").empty());
