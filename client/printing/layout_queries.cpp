@@ -18,8 +18,8 @@ void LayoutQueries::Run(std::string_view sql, db::Recordset& rs) {
   try {
     rs = s_.gKanriCn->Execute(sql);
   } catch (...) {
+    // Closed before the message waits for the person; dropped with the job's queries.
     s_.gKanriCn->Close();
-    s_.gKanriCn.reset();
     host_.MsgBox(msg::kDatabaseUnreachable, MsgBoxButtons::kOk, msg::kCaptionConfirm);
     throw db::DbError("the layout database cannot be read");
   }
