@@ -1,6 +1,7 @@
 #include "client/core/formatting.h"
 
 #include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +147,26 @@ TEST(FormattingTest, FormatMinutes) {
   }
 }
 
+// Whole numbers the way the report's arithmetic rounds them: halves to the even
+// neighbour, and an overflow error for what a 64-bit integer cannot hold.
+TEST(FormattingTest, RoundHalfEvenRoundsHalvesToEvenWithinTheSixtyFourBitRange) {
+  EXPECT_EQ(RoundHalfEven(2.5), 2);
+  EXPECT_EQ(RoundHalfEven(3.5), 4);
+  EXPECT_EQ(RoundHalfEven(-2.5), -2);
+  EXPECT_EQ(RoundHalfEven(-3.5), -4);
+  EXPECT_EQ(RoundHalfEven(-9223372036854775808.0), std::numeric_limits<long long>::min());
+  EXPECT_EQ(RoundHalfEven(9223372036854774784.0), 9223372036854774784LL);  // the last double below 2^63
+  for (double bad : {9223372036854775808.0, 1e300, -1e300, -9223372036854777856.0, std::nan(""),
+                     std::numeric_limits<double>::infinity()}) {
+    try {
+      (void)RoundHalfEven(bad);
+      ADD_FAILURE() << bad;
+    } catch (const VbError& e) {
+      EXPECT_EQ(e.Number(), kErrOverflow);
+    }
+  }
+}
+
 TEST(FormattingTest, ParseInt16) {
   struct {
     const char* text;
@@ -156,6 +177,7 @@ TEST(FormattingTest, ParseInt16) {
       {"2.51", 3},       {"32767.5", {}},    {"-32768.5", -32768}, {"32768", {}},
       {"", {}},          {"  ", {}},         {"abc", {}},        {"1 2", {}},
       {"1e2", 100},      {"99999999999999999999", {}}, {".5", 0}, {"0x10", {}},
+      {"7e-4096", 0},  // exponents are read up to 4096 places
   };
   for (const auto& c : cases) {
     std::optional<std::int16_t> got = ParseInt16(c.text);

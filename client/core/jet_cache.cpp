@@ -198,16 +198,6 @@ fs::path ImportLocked(const Job& job) {
   throw db::DbError(job.source.string() + " kept changing while it was imported");
 }
 
-JetImportOptions DefaultOptions() {
-  JetImportOptions options;
-  if (const char* env = std::getenv("TB_JET_IMPORT_TIMEOUT")) {
-    char* end = nullptr;
-    const long seconds = std::strtol(env, &end, 10);
-    if (*env && !*end && seconds > 0) options.timeout = std::chrono::seconds(seconds);
-  }
-  return options;
-}
-
 fs::path EnsureCacheUnchecked(const fs::path& jetFile, const fs::path& cacheDir,
                               const JetImportOptions& options) {
   Job job{Canonical(jetFile), {}, {}, &options};
@@ -235,8 +225,18 @@ bool HasJetHeader(const fs::path& file) {
          (text.substr(4) == "Standard Jet DB" || text.substr(4) == "Standard ACE DB");
 }
 
+JetImportOptions ImportOptionsFromSetting(const char* timeoutSetting) {
+  JetImportOptions options;
+  if (timeoutSetting) {
+    char* end = nullptr;
+    const long seconds = std::strtol(timeoutSetting, &end, 10);
+    if (*timeoutSetting && !*end && seconds > 0) options.timeout = std::chrono::seconds(seconds);
+  }
+  return options;
+}
+
 fs::path EnsureCache(const fs::path& jetFile, const fs::path& cacheDir) {
-  static const JetImportOptions options = DefaultOptions();
+  static const JetImportOptions options = ImportOptionsFromSetting(std::getenv("TB_JET_IMPORT_TIMEOUT"));
   return EnsureCache(jetFile, cacheDir, options);
 }
 

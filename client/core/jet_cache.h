@@ -31,8 +31,14 @@ struct JetImportOptions {
   std::chrono::seconds failureMemory{600};
 };
 
-// EnsureCache with explicit options. The two-argument form uses the defaults, with the
-// time limit taken from $TB_JET_IMPORT_TIMEOUT (seconds) when that is set.
+// The defaults with the time limit that `timeoutSetting` (the text of
+// $TB_JET_IMPORT_TIMEOUT, or null when it is not set) gives: whole seconds above zero.
+// Anything else keeps the default limit, so that a mistyped setting cannot make every
+// import fail at once.
+[[nodiscard]] JetImportOptions ImportOptionsFromSetting(const char* timeoutSetting);
+
+// EnsureCache with explicit options. The two-argument form uses
+// ImportOptionsFromSetting(getenv("TB_JET_IMPORT_TIMEOUT")).
 [[nodiscard]] std::filesystem::path EnsureCache(const std::filesystem::path& jetFile,
                                                 const std::filesystem::path& cacheDir,
                                                 const JetImportOptions& options);

@@ -27,6 +27,7 @@
 namespace fs = std::filesystem;
 using tb::db::DbError;
 using tb::jet::EnsureCache;
+using tb::jet::ImportOptionsFromSetting;
 using tb::jet::JetImportOptions;
 
 namespace {
@@ -124,6 +125,16 @@ TEST(JetHeader, RecognisesJetAndAceOnly) {
   EXPECT_TRUE(tb::jet::HasJetHeader(Sample("ASampleDatabase.accdb")));
   EXPECT_FALSE(tb::jet::HasJetHeader(dir / "missing"));
   fs::remove_all(dir);
+}
+
+// The time limit can be set from outside; a setting that is not a positive number of
+// seconds keeps the default instead of killing every import at once.
+TEST(JetImportOptions, TimeLimitSettingTakesWholePositiveSecondsOnly) {
+  const auto standard = JetImportOptions{}.timeout;
+  EXPECT_EQ(ImportOptionsFromSetting(nullptr).timeout, standard);
+  EXPECT_EQ(ImportOptionsFromSetting("7").timeout, std::chrono::seconds(7));
+  for (const char* ignored : {"", "abc", "0", "-3", "5x", "1.5"})
+    EXPECT_EQ(ImportOptionsFromSetting(ignored).timeout, standard) << '"' << ignored << '"';
 }
 
 TEST_F(JetCacheTest, ImportsOnceIntoAPrivateFolderAndReusesTheCache) {

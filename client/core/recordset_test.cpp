@@ -79,11 +79,17 @@ TEST(RecordsetTest, FindComparesNumbersByValueAndTextExactly) {
       EXPECT_EQ(rs.Field("Title"), r.title);
     }
   }
+  // A value that only begins with the number is text, and equals no number.
+  Recordset units({"AVE"}, {{"1.5 m3"}, {"12abc"}});
+  EXPECT_FALSE(units.Find("AVE = 1.5"));
+  units.MoveFirst();
+  EXPECT_FALSE(units.Find("AVE = 12"));
 }
 
 TEST(RecordsetTest, FindRefusesCriteriaItCannotRead) {
   for (const char* bad : {"TAG_ID", "TAG_ID = abc", "NOPE = 1", "Title = 'open", "Title = 'a'b'",
-                          "Title = 'it''", "TAG_ID = "}) {
+                          "Title = 'it''", "TAG_ID = ",
+                          "TAG_ID = 12abc"}) {
     SCOPED_TRACE(bad);
     Recordset rs = Tags();
     EXPECT_THROW(rs.Find(bad), DbError);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "client/core/database_fault.h"
 #include "client/core/test_files.h"
 
 namespace tb::db {
@@ -112,6 +116,32 @@ TEST(SqliteConnectionTest, ErrorsAndClosedConnections) {
   EXPECT_THROW(cn.Execute(""), DbError);
   cn.Close();
   EXPECT_THROW(cn.Execute("SELECT 1"), DbError);
+}
+
+// The logging side commits while the client reads: a query waits for the writer's lock
+// instead of failing at once, and one held for good fails after the wait.
+TEST(SqliteConnectionTest, QueriesWaitOutAWriterThatHoldsTheFileBriefly) {
+  TempDir dir;
+  auto file = dir.path() / "busy.db";
+  MakeSqlite(file, "CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (7);");
+  SqliteConnection cn(file);
+  {
+    tb::testing::InjectedDbFault writer(file, tb::testing::DbFault::kLocked);
+    writer.Inject();
+    std::thread commit([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      writer.Undo();
+    });
+    Recordset rs;
+    EXPECT_NO_THROW(rs = cn.Execute("SELECT a FROM t"));
+    commit.join();
+    EXPECT_EQ(rs.Field("a"), "7");
+  }
+  tb::testing::InjectedDbFault stuck(file, tb::testing::DbFault::kLocked);
+  stuck.Inject();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(cn.Execute("SELECT a FROM t"), DbError);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 TEST(SqliteConnectionTest, RealToTextIsShortest) {
