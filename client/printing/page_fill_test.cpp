@@ -151,6 +151,11 @@ TEST_F(PageFill, RowLabelsWrapToOneAfterTheLastRow) {
   FakeLibrary yearly;
   PrintReportPeriod(s, host, std::chrono::year{2026} / 1 / 1);
   EXPECT_THAT(Labels(), ElementsAre("4", "5", "6", "7", "8", "9", "10", "11", "12", "1", "2", "3"));
+
+  FakeLibrary pagePrint;  // the page print labels its rows the same way
+  TitleOnlyGrid grid;
+  PrintGridPage(s, host, grid);
+  EXPECT_THAT(Labels(), ElementsAre("4", "5", "6", "7", "8", "9", "10", "11", "12", "1", "2", "3"));
 }
 
 // The range print's daily heading gets the weather box when [Tenki] Flg is set; other
@@ -205,9 +210,11 @@ TEST_F(PageFill, BothJobsWriteTheDefaultPrinterEntryBack) {
   share.AddPage(1, 1, "");
   PrintReportPeriod(s, host, kDay);
   EXPECT_EQ(Device(), "Office,fmdraw,/out");
+  // The person chose another default printer between the jobs: the page print keeps it.
+  ASSERT_TRUE(platform::WriteProfileStringUtf8(WinIni(), "windows", "device", "Desk,fmdraw,/desk"));
   TitleOnlyGrid grid;
   PrintGridPage(s, host, grid);
-  EXPECT_EQ(Device(), "Office,fmdraw,/out");
+  EXPECT_EQ(Device(), "Desk,fmdraw,/desk");
   fake.SetInitResult(-3);
   PrintReportPeriod(s, host, kDay);
   EXPECT_EQ(Device(), "Other,x,y");

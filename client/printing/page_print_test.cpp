@@ -87,6 +87,20 @@ TEST_F(PagePrint, LargeHeadingsAreCentredOverGroupsWithSeparatorsBetween) {
       "FmSetLong 10 0", "FmSetFont 425 425 1 0 0"));
 }
 
+// The last group's heading runs from the left of its first item to the end of the items.
+TEST_F(PagePrint, TheLastGroupsHeadingSpansFromItsFirstItemToTheEnd) {
+  std::vector<std::string> slots(15, "B");
+  slots[0] = slots[1] = "A";
+  grid.LargeHeadings(slots);
+  for (int i = 1; i <= 15; ++i) grid.texts[{s.gColumnCount + 7, i}] = "m";
+  PrintGridPage(s, host, grid);
+  EXPECT_THAT(HeadingCalls(), ElementsAre(
+      "FmSetLong 10 0", "FmSetLine 0 20", "FmPrintLine 7195 3710 7195 4300",
+      "FmSetFont 425 425 1 0 0", "FmPrintText 2195 3780 5000 1 3 \"A\"",
+      // A3: from the left of item 3 plus 1200 to the left of item 15 plus 1300.
+      "FmSetLong 10 0", "FmSetFont 425 425 1 0 0", "FmPrintText 8395 3780 30100 1 3 \"B\""));
+}
+
 TEST_F(PagePrint, OneLargeHeadingOverAllFifteenItems) {
   grid.LargeHeadings(std::vector<std::string>(15, "浄水"));
   for (int i = 1; i <= 15; ++i) grid.texts[{s.gColumnCount + 7, i}] = "m";

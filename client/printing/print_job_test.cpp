@@ -394,6 +394,49 @@ TEST_F(PrintJob, RangeRefusals) {
   EXPECT_TRUE(fake.Lines().empty());
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
   EXPECT_EQ(host.statusText, "");  // nothing is printing
+  // The last year of the client's date range is a range like any other.
+  host.hasPrinter = true;
+  host.messages.clear();
+  RunRangePrint(s, host, {9999, 12, 31, 9999, 12, 31});
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(fake.Lines("FmTerm").size(), 1u);
+}
+
+// Run puts up the hourglass before it prints. A refused range is told with the pointer at
+// rest; a session that does not open is told while the job still waits, and the pointer
+// rests after that message, for each period of a range and for the page print alike.
+TEST_F(PrintJob, ThePointerAtEachMessageOfAPrintJob) {
+  using P = MousePointer;
+  std::vector<P> atMessage;
+  host.onMessage = [&](const auto&) { atMessage.push_back(host.pointer); };
+  auto run = [&](const RangeDates& r) {
+    host.SetMousePointer(P::kHourglass);
+    RunRangePrint(s, host, r);
+  };
+  run({2026, 3, 8, 2026, 3, 7});
+  host.hasPrinter = false;
+  run({2026, 3, 7, 2026, 3, 8});
+  host.hasPrinter = true;
+  EXPECT_THAT(atMessage, ElementsAre(P::kDefault, P::kDefault));
+
+  atMessage.clear();
+  fake.SetInitResult(-7);
+  run({2026, 3, 7, 2026, 3, 8});
+  EXPECT_THAT(atMessage, ElementsAre(P::kHourglass, P::kDefault));
+  EXPECT_EQ(host.pointer, P::kDefault);
+
+  struct NoGrid : GridPageView {
+    std::string CellText(int, int) const override { return {}; }
+    Colour CellForeColour(int, int) const override { return kBlack; }
+    std::string PeriodCaption() const override { return {}; }
+    std::string PageTitle() const override { return {}; }
+    void SetGridVisible(bool) override {}
+  } grid;
+  atMessage.clear();
+  host.msgBoxAnswers.push_back(MsgBoxResult::kYes);
+  PrintGridPage(s, host, grid);  // asked at rest, then the job waits with the hourglass
+  EXPECT_THAT(atMessage, ElementsAre(P::kDefault, P::kHourglass));
+  EXPECT_EQ(host.pointer, P::kDefault);
 }
 
 // A form library that cannot be loaded is one printer error with its number and a log
@@ -401,8 +444,12 @@ TEST_F(PrintJob, RangeRefusals) {
 TEST_F(PrintJob, AMissingFormLibraryIsReportedOnceAndLogged) {
   s.env.formLibrary = share.Root() / "lib" / "libfmdraw32.so";
   const std::string error = std::string(msg::kPrinterErrorPrefix) + "53";
+  std::vector<MousePointer> atMessage;
+  host.onMessage = [&](const auto&) { atMessage.push_back(host.pointer); };
+  host.SetMousePointer(MousePointer::kHourglass);
   RunRangePrint(s, host, {2026, 3, 7, 2026, 3, 9});
   EXPECT_THAT(host.MessageTexts(), ElementsAre(error));
+  EXPECT_THAT(atMessage, ElementsAre(MousePointer::kDefault));  // told with the pointer at rest
   EXPECT_EQ(host.statusText, "");
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
 
