@@ -230,7 +230,11 @@ JetImportOptions ImportOptionsFromSetting(const char* timeoutSetting) {
   if (timeoutSetting) {
     char* end = nullptr;
     const long seconds = std::strtol(timeoutSetting, &end, 10);
-    if (*timeoutSetting && !*end && seconds > 0) options.timeout = std::chrono::seconds(seconds);
+    // At most a day: a longer limit is surely a typing error, and strtol's LONG_MAX for
+    // an overlong number would overflow the limit's milliseconds.
+    constexpr long kMaxSeconds = 24 * 60 * 60;
+    if (*timeoutSetting && !*end && seconds > 0 && seconds <= kMaxSeconds)
+      options.timeout = std::chrono::seconds(seconds);
   }
   return options;
 }

@@ -32,9 +32,9 @@ struct JetImportOptions {
 };
 
 // The defaults with the time limit that `timeoutSetting` (the text of
-// $TB_JET_IMPORT_TIMEOUT, or null when it is not set) gives: whole seconds above zero.
-// Anything else keeps the default limit, so that a mistyped setting cannot make every
-// import fail at once.
+// $TB_JET_IMPORT_TIMEOUT, or null when it is not set) gives: whole seconds from 1 to
+// 86400 (a day). Anything else keeps the default limit, so that a mistyped setting
+// cannot make every import fail at once.
 [[nodiscard]] JetImportOptions ImportOptionsFromSetting(const char* timeoutSetting);
 
 // EnsureCache with explicit options. The two-argument form uses

@@ -133,7 +133,8 @@ TEST(JetImportOptions, TimeLimitSettingTakesWholePositiveSecondsOnly) {
   const auto standard = JetImportOptions{}.timeout;
   EXPECT_EQ(ImportOptionsFromSetting(nullptr).timeout, standard);
   EXPECT_EQ(ImportOptionsFromSetting("7").timeout, std::chrono::seconds(7));
-  for (const char* ignored : {"", "abc", "0", "-3", "5x", "1.5"})
+  EXPECT_EQ(ImportOptionsFromSetting("86400").timeout, std::chrono::hours(24));
+  for (const char* ignored : {"", "abc", "0", "-3", "5x", "1.5", "86401", "99999999999999999999"})
     EXPECT_EQ(ImportOptionsFromSetting(ignored).timeout, standard) << '"' << ignored << '"';
 }
 
