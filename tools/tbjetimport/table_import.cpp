@@ -188,6 +188,13 @@ std::size_t ImportTable(MdbCatalogEntry* entry, SqliteTarget& target, int tableN
   if (!mdb_read_columns(table.get()) || table->num_cols == 0) {
     Broken(entry->object_name, "columns unreadable");
   }
+  // The reader allocates a record for every index the definition counts before it reads
+  // them: a damaged count would take memory until the importer's limit. Access allows 32
+  // indexes a table.
+  constexpr unsigned kMaxIndexes = 256;
+  if (table->num_idxs > kMaxIndexes || table->num_real_idxs > kMaxIndexes) {
+    Broken(entry->object_name, "index count damaged");
+  }
   mdb_read_indices(table.get());
   CreateTable(table.get(), target);
   const std::size_t rows = CopyRows(table.get(), target);
