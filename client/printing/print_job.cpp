@@ -100,7 +100,11 @@ class RangeJobCleanup {
 // The period's values, on the data connection the range keeps open (opened here first).
 // When the data database cannot be read the period is not printed and the person is told,
 // as for the layout database; the connection is dropped, so the next period opens it anew.
-void ReadPeriodValues(ClientState& s, Host& host, const std::string& key) {
+void ReadPeriodValues(ClientState& s, Host& host, const std::string& key, ValuesReadAhead* ahead) {
+  if (auto values = ahead ? ahead->Take(key) : std::nullopt) {
+    s.gDataRs = std::move(*values);
+    return;
+  }
   try {
     if (!s.gDataCn) OpenDataConnection(s);
     s.gDataRs = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key));
@@ -125,6 +129,24 @@ std::string PageTitleOf(const ClientState& s, LayoutQueries& layout, int page) {
 
 }  // namespace
 
+void ValuesReadAhead::Read(ClientState& s) {
+  values_.reset();
+  if (!next_ || !s.gDataCn) return;
+  key_ = PeriodKey(s.gReportKind, *next_);
+  try {
+    values_ = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key_));
+  } catch (const db::DbError&) {
+    values_.reset();  // read again, and reported, in the period's own turn
+  }
+}
+
+std::optional<db::Recordset> ValuesReadAhead::Take(const std::string& key) {
+  std::optional<db::Recordset> values;
+  if (key == key_) values.swap(values_);
+  values_.reset();
+  return values;
+}
+
 bool FormLibraryReady(ClientState& s, Host& host) {
   try {
     (void)BindFormLibrary(s.env.formLibrary);
@@ -139,14 +161,15 @@ bool FormLibraryReady(ClientState& s, Host& host) {
   }
 }
 
-void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day periodDate) {
+void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day periodDate,
+                       ValuesReadAhead* ahead) {
   const FmDrawApi& api = BindFormLibrary(s.env.formLibrary);
   s.gSavedDevice = ReadDefaultDevice();
   const std::string key = PeriodKey(s.gReportKind, periodDate);
   const JobSetup job = ChoosePaper(s, api, PrintJobKind::kRange);
   const std::string heading = job.paper ? RangePeriodHeading(s, periodDate) : std::string();
   RangeJobCleanup cleanup(s, api);
-  ReadPeriodValues(s, host, key);
+  ReadPeriodValues(s, host, key, ahead);
 
   if (const auto rc = OpenSession(s, api, job); rc != 0) {
     ReportOpenFailure(s, host, api, rc, job, false);
@@ -169,6 +192,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
     fill.LargeHeadings();
     failed = api.FmPrintOut(s.gPrintSession.data());
   }
+  // The library draws the last page meanwhile.
+  if (ahead) ahead->Read(s);
   const std::int32_t closed = api.FmTerm(s.gPrintSession.data());
   if (failed == 0) failed = closed;
   if (failed != 0) return ReportPrintFailure(host, failed);

@@ -24,6 +24,15 @@ using ::testing::ElementsAreArray;
 using testing::FakeLibrary;
 using testing::PrintShare;
 
+// A grid page with nothing in it, for tests that look at the print's messages only.
+struct NoGrid : GridPageView {
+  std::string CellText(int, int) const override { return {}; }
+  Colour CellForeColour(int, int) const override { return kBlack; }
+  std::string PeriodCaption() const override { return {}; }
+  std::string PageTitle() const override { return {}; }
+  void SetGridVisible(bool) override {}
+};
+
 std::chrono::year_month_day Day(int y, unsigned m, unsigned d) {
   return std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d};
 }
@@ -376,6 +385,30 @@ TEST_F(PrintJob, YearlyRangePrintsOneJobPerYear) {
   EXPECT_EQ(s.gReportDate, Day(2028, 1, 1));
 }
 
+// The range reads each next period's values before the period's session closes; a job
+// takes them only for its own period, and reads the next one's in turn.
+TEST_F(PrintJob, ValuesReadAheadAreTakenOnlyByTheirOwnPeriod) {
+  PrintShare::SetKind(s, 3, 12);
+  share.AddPage(3, 1, "");
+  share.AddItem(3, 1, 1, 7, "", "取水量", "", "m3", "0");
+  share.AddValues("D_YDAT", "2026", 7, {"26"}, {});
+  share.AddValues("D_YDAT", "2027", 7, {"27"}, {});
+  OpenDataConnection(s);
+  ValuesReadAhead ahead;
+  ahead.SetNextPeriod(Day(2027, 1, 1));
+  ahead.Read(s);
+  ahead.SetNextPeriod(Day(2027, 1, 1));
+  PrintReportPeriod(s, host, Day(2026, 1, 1), &ahead);  // 2027's values are not its own
+  PrintReportPeriod(s, host, Day(2027, 1, 1), &ahead);  // read ahead by the job before
+  ahead.SetNextPeriod(std::nullopt);
+  PrintReportPeriod(s, host, Day(2027, 1, 1), &ahead);  // nothing read ahead: its own read
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"DATA1_1\""),
+              ElementsAre("FmPrintDataField \"DATA1_1\" \"26\"", "FmPrintDataField \"DATA1_1\" \"27\"",
+                          "FmPrintDataField \"DATA1_1\" \"27\""));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_FALSE(ahead.Take("2027"));
+}
+
 TEST_F(PrintJob, RangeRefusals) {
   RunRangePrint(s, host, {2026, 3, 8, 2026, 3, 7});
   // The dates are read into the state before they are compared.
@@ -425,13 +458,7 @@ TEST_F(PrintJob, ThePointerAtEachMessageOfAPrintJob) {
   EXPECT_THAT(atMessage, ElementsAre(P::kHourglass, P::kDefault));
   EXPECT_EQ(host.pointer, P::kDefault);
 
-  struct NoGrid : GridPageView {
-    std::string CellText(int, int) const override { return {}; }
-    Colour CellForeColour(int, int) const override { return kBlack; }
-    std::string PeriodCaption() const override { return {}; }
-    std::string PageTitle() const override { return {}; }
-    void SetGridVisible(bool) override {}
-  } grid;
+  NoGrid grid;
   atMessage.clear();
   host.msgBoxAnswers.push_back(MsgBoxResult::kYes);
   PrintGridPage(s, host, grid);  // asked at rest, then the job waits with the hourglass
@@ -453,13 +480,7 @@ TEST_F(PrintJob, AMissingFormLibraryIsReportedOnceAndLogged) {
   EXPECT_EQ(host.statusText, "");
   EXPECT_EQ(host.pointer, MousePointer::kDefault);
 
-  struct NoGrid : GridPageView {
-    std::string CellText(int, int) const override { return {}; }
-    Colour CellForeColour(int, int) const override { return kBlack; }
-    std::string PeriodCaption() const override { return {}; }
-    std::string PageTitle() const override { return {}; }
-    void SetGridVisible(bool) override {}
-  } grid;
+  NoGrid grid;
   host.msgBoxAnswers.push_back(MsgBoxResult::kYes);
   PrintGridPage(s, host, grid);
   EXPECT_THAT(host.MessageTexts(), ElementsAre(error, std::string(msg::kPrintThisPage), error));

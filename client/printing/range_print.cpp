@@ -78,6 +78,7 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
   }
   const int total = PeriodCount(s.gReportKind, start, end);
   int done = 0, i = 1;
+  ValuesReadAhead ahead;
   do {
     const auto d = s.gReportDate;
     host.SetStatusText(std::string(msg::kStatusPrinting) + " " + std::to_string(++done) + "/" +
@@ -92,8 +93,10 @@ void RunRangePrint(ClientState& s, Host& host, const RangeDates& r) {
     // A stopping server lets the job it finds running end and starts no other.
     const auto job = PrintJobs().Enter();
     if (!job) break;
-    ResumeNext([&] { PrintReportPeriod(s, host, d); });
-    s.gReportDate = NextPeriod(s.gReportKind, d);
+    const auto next = NextPeriod(s.gReportKind, d);
+    ahead.SetNextPeriod(next <= s.gEndDate ? std::optional(next) : std::nullopt);
+    ResumeNext([&] { PrintReportPeriod(s, host, d, &ahead); });
+    s.gReportDate = next;
   } while (s.gReportDate <= s.gEndDate);
   host.SetStatusText("");
   if (s.gDataCn) s.gDataCn->Close();
