@@ -122,7 +122,10 @@ TEST_F(PagePrint, PrintsTheGridAsShownRedAndBlueAsFreeText) {
   grid.colours[{5, 1}] = kRed;
   grid.texts[{4, 2}] = "1.0";
   grid.colours[{4, 2}] = kBlue;
-  grid.texts[{6, 1}] = "1,243.5";
+  grid.texts[{6, 1}] = "1,243.5";  // the item's total, average, maximum and minimum follow the data
+  grid.texts[{7, 1}] = "621.8";
+  grid.texts[{8, 1}] = "1,234.5";
+  grid.texts[{9, 1}] = "9.0";
   fake.SetField("DATA1_2", 10, 20, 110, 40);
   fake.SetField("DATA2_1", 30, 40, 230, 60);
   PrintGridPage(s, host, grid);
@@ -141,6 +144,9 @@ TEST_F(PagePrint, PrintsTheGridAsShownRedAndBlueAsFreeText) {
   EXPECT_THAT(fake.Lines("FmPrintText 10 "), ElementsAre("FmPrintText 10 20 100 1 2 \"9.0\""));
   EXPECT_THAT(fake.Lines("FmPrintText 30 "), ElementsAre("FmPrintText 30 40 200 1 2 \"1.0\""));
   EXPECT_THAT(fake.Lines("FmPrintDataField \"TOTAL_1\""), ElementsAre("FmPrintDataField \"TOTAL_1\" \"1,243.5\""));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"AVE_1\""), ElementsAre("FmPrintDataField \"AVE_1\" \"621.8\""));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"MAX_1\""), ElementsAre("FmPrintDataField \"MAX_1\" \"1,234.5\""));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"MIN_1\""), ElementsAre("FmPrintDataField \"MIN_1\" \"9.0\""));
   EXPECT_THAT(grid.visibility, ElementsAre(false, true));
   // The form first, then its fields; the page out, then the session closed.
   const auto lines = fake.Lines();

@@ -136,7 +136,7 @@ void ValuesReadAhead::Read(ClientState& s) {
   try {
     values_ = s.gDataCn->Execute(sql::PeriodValues(s.gDataTable, key_));
   } catch (const db::DbError&) {
-    values_.reset();  // read again, and reported, in the period's own turn
+    // Nothing kept: the period reads again in its own turn, and reports the error then.
   }
 }
 
@@ -203,8 +203,8 @@ void PrintReportPeriod(ClientState& s, Host& host, std::chrono::year_month_day p
 void PrintGridPage(ClientState& s, Host& host, GridPageView& grid) {
   if (host.MsgBox(msg::kPrintThisPage, MsgBoxButtons::kYesNo, msg::kCaptionConfirm) != MsgBoxResult::kYes)
     return;
-  const auto job = PrintJobs().Enter();
-  if (!job) return;  // the server is stopping
+  const auto entered = PrintJobs().Enter();
+  if (!entered) return;  // the server is stopping
   // From here a failing statement is passed over and the next one runs.
   host.SetStatusText(msg::kStatusPrinting);
   ResumeNext([&] { s.gSavedDevice = ReadDefaultDevice(); });

@@ -49,6 +49,14 @@ class PrintJob : public ::testing::Test {
     host.now = LocalTime{std::chrono::sys_days{Day(2026, 3, 9)}.time_since_epoch()};
   }
   static int Left(int item) { return 2195 + (item - 1) * 2500; }
+  // A yearly report of one item whose value is 26 in 2026 and 27 in 2027.
+  void TwoYearsOfOneItem() {
+    PrintShare::SetKind(s, 3, 12);
+    share.AddPage(3, 1, "");
+    share.AddItem(3, 1, 1, 7, "", "取水量", "", "m3", "0");
+    share.AddValues("D_YDAT", "2026", 7, {"26"}, {});
+    share.AddValues("D_YDAT", "2027", 7, {"27"}, {});
+  }
 
   PrintShare share;
   std::filesystem::path windir;
@@ -211,6 +219,26 @@ TEST_F(PrintJob, OnlyItemsOneToFifteenArePrinted) {
   EXPECT_FALSE(s.gDataRs.IsOpen());  // the value query is released after the job
 }
 
+// The values come in tag order and the items in item order; each item finds its own
+// values wherever they stand, and an item without values gets its headings only.
+TEST_F(PrintJob, EachItemGetsTheValuesOfItsOwnTagWhateverTheirOrder) {
+  share.AddPage(1, 1, "");
+  share.AddItem(1, 1, 1, 303, "", "三", "", "", "0");
+  share.AddItem(1, 1, 2, 101, "", "一", "", "", "0");
+  share.AddItem(1, 1, 3, 404, "", "無", "", "", "0");
+  share.AddItem(1, 1, 4, 202, "", "二", "", "", "0");
+  share.AddValues("D_DDAT", "2026/3/7", 101, {"1"}, {"1", "1", "1", "1"});
+  share.AddValues("D_DDAT", "2026/3/7", 202, {"2"}, {"2", "2", "2", "2"});
+  share.AddValues("D_DDAT", "2026/3/7", 303, {"3"}, {"3", "3", "3", "3"});
+  s.gColumnCount = 1;
+  PrintReportPeriod(s, host, Day(2026, 3, 7));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"TOTAL_"),
+              ElementsAre("FmPrintDataField \"TOTAL_1\" \"3\"", "FmPrintDataField \"TOTAL_2\" \"1\"",
+                          "FmPrintDataField \"TOTAL_4\" \"2\""));
+  EXPECT_THAT(fake.Lines("FmPrintDataField \"M_KOMOKU3\""), ElementsAre("FmPrintDataField \"M_KOMOKU3\" \"無\""));
+  EXPECT_TRUE(host.messages.empty());
+}
+
 TEST_F(PrintJob, NoPagesOpensAndClosesTheSessionOnly) {
   s.gMaxPage = 0;
   PrintReportPeriod(s, host, Day(2026, 3, 7));
@@ -370,11 +398,7 @@ TEST_F(PrintJob, ADisabledDayPastTheMonthsEndRefusesTheRange) {
 
 // A yearly range counts whole years from the start's year: 2026/5/5 to 2027/3/1 is two.
 TEST_F(PrintJob, YearlyRangePrintsOneJobPerYear) {
-  PrintShare::SetKind(s, 3, 12);
-  share.AddPage(3, 1, "");
-  share.AddItem(3, 1, 1, 7, "", "取水量", "", "m3", "0");
-  share.AddValues("D_YDAT", "2026", 7, {"26"}, {});
-  share.AddValues("D_YDAT", "2027", 7, {"27"}, {});
+  TwoYearsOfOneItem();
   RunRangePrint(s, host, {2026, 5, 5, 2027, 3, 1});
   EXPECT_THAT(fake.Lines("FmPrintDataField \"M_MIDASHI\""),
               ElementsAre("FmPrintDataField \"M_MIDASHI\" \"2026年度\"", "FmPrintDataField \"M_MIDASHI\" \"2027年度\""));
@@ -388,11 +412,7 @@ TEST_F(PrintJob, YearlyRangePrintsOneJobPerYear) {
 // The range reads each next period's values before the period's session closes; a job
 // takes them only for its own period, and reads the next one's in turn.
 TEST_F(PrintJob, ValuesReadAheadAreTakenOnlyByTheirOwnPeriod) {
-  PrintShare::SetKind(s, 3, 12);
-  share.AddPage(3, 1, "");
-  share.AddItem(3, 1, 1, 7, "", "取水量", "", "m3", "0");
-  share.AddValues("D_YDAT", "2026", 7, {"26"}, {});
-  share.AddValues("D_YDAT", "2027", 7, {"27"}, {});
+  TwoYearsOfOneItem();
   OpenDataConnection(s);
   ValuesReadAhead ahead;
   ahead.SetNextPeriod(Day(2027, 1, 1));
