@@ -59,6 +59,11 @@ TEST(FormatNumberTest, Pictures) {
       {31, ".5", "0.0", "0.5"},
       {32, "7", "", "7"},
       {33, "007.50", "", "7.5"},
+      // Text around the placeholders is kept as it stands.
+      {34, "12.34", "0.0 kg", "12.3 kg"},
+      {35, "1234", "(#,##0)", "(1,234)"},
+      {36, "0", "#,##0円", "0円"},
+      {37, "-3", "約0", "-約3"},  // the sign leads the whole text
   };
   for (const PictureCase& c : cases) {
     SCOPED_TRACE(c.row);
