@@ -295,6 +295,21 @@ TEST(GridNav, CurrentColumnFollowsTheGrid) {
   EXPECT_EQ(t.s.gGridCurrentCol, -1);
 }
 
+// Only the page's load timer ticks, and only while a load is due: a tick replayed after the
+// load, a click on the timer or a tick naming a button is refused and moves nothing.
+TEST(GridNav, OnlyADueLoadTicks) {
+  Nav t(1, 2026y / 3 / 7, 1);
+  using K = UiEvent::Kind;
+  for (const auto& [kind, id] :
+       {std::pair{K::kTimer, "Timer1"}, std::pair{K::kClick, "Timer1"}, std::pair{K::kTimer, "cmdGo"}})
+    EXPECT_FALSE(t.doc->Handle({kind, id})) << id;
+  EXPECT_EQ(t.s.gDateKey, "2026/3/7");
+  EXPECT_TRUE(t.doc->Handle({K::kClick, "cmdGo"}));
+  EXPECT_TRUE(t.doc->Handle({K::kTimer, "Timer1"}));
+  EXPECT_EQ(t.Caption("lblTitle"), "2026年 3月 8日 日曜日");
+  EXPECT_FALSE(t.doc->Handle({K::kTimer, "Timer1"}));
+}
+
 // A cell is chosen by a click, a double click or the grid's own selection; a key or a text
 // change sent to the grid chooses nothing.
 TEST(GridNav, CellsAreChosenByClicksAndSelectionOnly) {

@@ -37,6 +37,11 @@ TEST_P(GridLabels, PeriodRowsAreLabelledFromTheConfiguredStart) {
   ASSERT_EQ(t.G().Rows(), n + 8) << "case " << p.id;
   EXPECT_EQ(t.G().FixedRows(), 4);
   EXPECT_EQ(t.G().Cols(), 16);
+  // The label column stays in view when the grid scrolls, its labels centred; the values
+  // stand right-aligned.
+  EXPECT_EQ(t.G().FixedCols(), 1);
+  EXPECT_EQ(t.G().ColAlignment(0), FlexAlign::kCenterCenter);
+  for (int c = 1; c < 16; ++c) EXPECT_EQ(t.G().ColAlignment(c), FlexAlign::kRightCenter) << c;
   EXPECT_EQ(t.Column(0, 4, 5), p.firstLabels) << "case " << p.id;
   EXPECT_EQ(t.Column(0, n + 2, n + 3), p.lastLabels) << "case " << p.id;
   EXPECT_EQ(t.Column(0, n + 4, n + 7), (std::vector<std::string>{"合計", "平均", "最大", "最小"}));
