@@ -1,5 +1,7 @@
 #include "platform/codepage.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace platform {
@@ -23,6 +25,16 @@ TEST(CodepageTest, BadInputIsReplacedAndTheRestKept) {
   EXPECT_EQ(Utf8ToCp932("a\xFF\xC3" "b"), "a??b");
   const std::string big(100000, 'x');
   EXPECT_EQ(Cp932ToUtf8(big + "\xFF"), big + "\uFFFD");
+}
+
+// The lead bytes decide where every CP932 text splits into characters (and that the
+// second byte of "表", 0x5C, is no path separator); half-width kana stand alone.
+TEST(CodepageTest, LeadBytesAreTheTwoDoubleByteRanges) {
+  const std::pair<unsigned char, bool> edges[] = {
+      {'\\', false}, {0x80, false}, {0x81, true}, {0x95, true}, {0x9F, true}, {0xA0, false},
+      {0xB1, false}, {0xDF, false}, {0xE0, true}, {0xFC, true}, {0xFD, false}, {0xFF, false}};
+  for (const auto& [byte, lead] : edges) EXPECT_EQ(IsCp932LeadByte(byte), lead) << int{byte};
+  EXPECT_EQ(Utf8ToCp932("表"), "\x95\\");
 }
 
 }  // namespace

@@ -288,21 +288,31 @@ TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
   EXPECT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data()), -6);
   std::string picture = (root_ / "display.png").string();
   ::setenv("FMDRAW_DISPLAY_PNG", picture.c_str(), 1);
-  ASSERT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 10000, 5000, form_.c_str(), "", session_.data()), 0);
-  EXPECT_EQ(FmPrintOut(session_.data()), 0);
-  EXPECT_EQ(FmPrintOut(session_.data()), 0);
-  EXPECT_EQ(FmTerm(session_.data()), 0);
+  // The size of the page shown: PNG width and height, big-endian at bytes 16 and 20.
+  auto shown = [&](int32_t dc, int32_t width, int32_t height) -> std::pair<int, int> {
+    std::filesystem::remove(picture);
+    if (FmInit(0, dc, 2, 100, 0, 0, 0, 0, width, height, form_.c_str(), "", session_.data()) != 0)
+      return {};
+    EXPECT_EQ(FmPrintOut(session_.data()), 0);
+    EXPECT_EQ(FmPrintOut(session_.data()), 0);
+    EXPECT_EQ(FmTerm(session_.data()), 0);
+    const std::string png = ReadAll(picture);
+    if (png.size() < 24) return {};
+    auto be32 = [&](std::size_t at) {
+      return (static_cast<uint8_t>(png[at]) << 24) | (static_cast<uint8_t>(png[at + 1]) << 16) |
+             (static_cast<uint8_t>(png[at + 2]) << 8) | static_cast<uint8_t>(png[at + 3]);
+    };
+    return {be32(16), be32(20)};
+  };
+  // 100 x 50 mm at 96 dpi: 377 x 188 pixels. A caller's context without a whole size
+  // shows an A4 page (793 x 1122).
+  EXPECT_EQ(shown(0, 10000, 5000), std::pair(377, 188));
+  EXPECT_EQ(shown(7, 0, 0), std::pair(793, 1122));
+  EXPECT_EQ(shown(7, 10000, 0), std::pair(793, 1122));
+  EXPECT_EQ(shown(7, 0, 5000), std::pair(793, 1122));
+  EXPECT_EQ(shown(7, 10000, 5000), std::pair(377, 188));
   ::unsetenv("FMDRAW_DISPLAY_PNG");
   EXPECT_TRUE(Outputs().empty());
-  // 100 x 50 mm at 96 dpi: 377 x 188 pixels (PNG header: width and height at 16 and 20).
-  std::string png = ReadAll(picture);
-  ASSERT_GT(png.size(), 24u);
-  auto be32 = [&](std::size_t at) {
-    return (static_cast<uint8_t>(png[at]) << 24) | (static_cast<uint8_t>(png[at + 1]) << 16) |
-           (static_cast<uint8_t>(png[at + 2]) << 8) | static_cast<uint8_t>(png[at + 3]);
-  };
-  EXPECT_EQ(be32(16), 377);
-  EXPECT_EQ(be32(20), 188);
 
   FmInitParams p{};
   p.mode = 4;
@@ -475,9 +485,14 @@ TEST(FormExports, GettersReadersAndWriter) {
   char text[512];
   EXPECT_EQ(FmGetFormString(4, name.c_str(), text), 0);
   EXPECT_STREQ(text, "");
+  const std::string titled = (dir / "titled.fed").string();
+  std::ofstream(titled, std::ios::binary) << FormWith({"301,Daily\x05 A\x06\x07" "B"}, {}, {});
+  EXPECT_EQ(FmGetFormString(4, titled.c_str(), text), 0);
+  EXPECT_STREQ(text, "Daily, A\r\nB");
   int16_t counts[13];
   int32_t offset = ObjectNoGetV4(0, name.c_str(), counts);
   EXPECT_EQ(offset, static_cast<int32_t>(EmptyForm().size()));
+  EXPECT_EQ(ObjectNoGetV4(0, name.c_str(), nullptr), offset) << "the counts are optional";
   EXPECT_EQ(ObjectNoGetV4(1, name.c_str(), counts), -3);
 
   // Write a binary part with two lines and read it back at the offset.

@@ -152,8 +152,8 @@ PageError CairoDevice::EndPage() {
     // The document is written as its pages end: a write that fails is a full disk.
     if (!pdfFile_->Ok()) return PageError::kDiskFull;
     const cairo_status_t st = Ok() ? cairo_surface_status(pdfSurface_) : cairo_status(cr_);
+    // (A write error reaches the file first: only its callback reports one, checked above.)
     if (st == CAIRO_STATUS_SUCCESS) return PageError::kNone;
-    if (st == CAIRO_STATUS_WRITE_ERROR) return PageError::kDiskFull;
     return st == CAIRO_STATUS_NO_MEMORY ? PageError::kMemory : PageError::kOther;
   }
   if (!Ok()) return PageError::kOther;
@@ -195,8 +195,7 @@ void CairoDevice::AbortDoc() {
     if (cr_ != nullptr) cairo_destroy(cr_);
     cr_ = nullptr;
     if (pdfSurface_ != nullptr) {
-      cairo_surface_finish(pdfSurface_);
-      cairo_surface_destroy(pdfSurface_);
+      cairo_surface_destroy(pdfSurface_);  // finishes it while the file is still open
       pdfSurface_ = nullptr;
     }
     pdfFile_.reset();

@@ -159,6 +159,55 @@ TEST(CairoImage, FillsFollowBrushAndEdgeRules) {
   EXPECT_EQ(PixelAt(dev.Image(), 80, 70), 0xFFFFFFu) << "right edge excluded";
 }
 
+// Each hatch index paints its own lines, one dot wide, in every 8 x 8 cell of the page.
+TEST(CairoImage, HatchesDrawTheirLines) {
+  struct Row {
+    int hatch;
+    int inked;                                        // dots of one 8 x 8 cell
+    std::pair<int, int> on, off;                      // a dot on a line and one between
+  };
+  const Row rows[] = {
+      {0, 8, {1, 4}, {1, 3}},   // horizontal
+      {1, 8, {4, 1}, {3, 1}},   // vertical
+      {2, 8, {1, 1}, {6, 1}},   // top left to bottom right
+      {3, 8, {6, 1}, {1, 1}},   // bottom left to top right
+      {4, 15, {4, 6}, {3, 6}},  // cross
+      {5, 16, {3, 4}, {1, 3}},  // diagonal cross
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.hatch);
+    CairoDevice dev(CairoDevice::Kind::kImage, Caps(32, 32, 96), nullptr);
+    Brush hatch;
+    hatch.kind = BrushKind::kHatch;
+    hatch.hatch = r.hatch;
+    dev.SelectBrush(hatch);
+    dev.SelectPen({kPenNull, 1, 0});
+    ASSERT_TRUE(dev.Rectangle({0, 0, 32, 32}));
+    int inked = 0;
+    for (int y = 8; y < 16; ++y)
+      for (int x = 8; x < 16; ++x) inked += PixelAt(dev.Image(), x, y) == 0x000000u;
+    EXPECT_EQ(inked, r.inked);
+    EXPECT_EQ(PixelAt(dev.Image(), 8 + r.on.first, 8 + r.on.second), 0x000000u);
+    EXPECT_EQ(PixelAt(dev.Image(), 8 + r.off.first, 8 + r.off.second), 0xFFFFFFu);
+  }
+}
+
+// A rounded rectangle's corners follow quarter ellipses: cut off at the very corner,
+// filled inside the curve (and not merely inside a straight cut across it).
+TEST(CairoImage, RoundedCornersAreCurved) {
+  CairoDevice dev(CairoDevice::Kind::kImage, Caps(100, 100, 96), nullptr);
+  Brush red;
+  red.color = 0x0000FF;
+  dev.SelectBrush(red);
+  dev.SelectPen({kPenNull, 1, 0});
+  ASSERT_TRUE(dev.RoundRect({10, 10, 91, 91}, 40, 40));
+  EXPECT_EQ(PixelAt(dev.Image(), 50, 50), 0xFF0000u);
+  for (const auto& [x, y] : {std::pair{18, 18}, std::pair{82, 18}, std::pair{18, 82}, std::pair{82, 82}})
+    EXPECT_EQ(PixelAt(dev.Image(), x, y), 0xFF0000u) << x << "," << y << " inside the curve";
+  for (const auto& [x, y] : {std::pair{12, 12}, std::pair{88, 12}, std::pair{12, 88}, std::pair{88, 88}})
+    EXPECT_EQ(PixelAt(dev.Image(), x, y), 0xFFFFFFu) << x << "," << y << " the corner cut off";
+}
+
 // The glyphs fill their cell: a full-width character of a 100-dot cell is inked over
 // most of those 100 dots, in both directions (fonts measured with rounded metrics came
 // out half as tall as their cell).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "formdraw/fields/field_lookup.h"
 #include "formdraw/fields/form_probe.h"
@@ -112,9 +113,17 @@ TEST_F(FieldsTest, SetString) {
   EXPECT_EQ(area_.imageDirectory, dir);
   EXPECT_EQ(SetString(area_, kTempDirectory, path_.c_str()), -3) << "a file, not a directory";
   EXPECT_EQ(SetString(area_, kTempDirectory, (dir + "/none").c_str()), -3);
-  EXPECT_EQ(SetString(area_, kTempDirectory, ("/" + std::string(128, 'a')).c_str()), -3);
   EXPECT_EQ(SetString(area_, kTempDirectory, nullptr), -3);
   EXPECT_TRUE(area_.tempDirectory.empty());
+  // Directories of up to 128 bytes are taken; one byte more is refused, though it exists.
+  const std::string longest = dir + "/" + std::string(128 - dir.size() - 1, 'a');
+  ASSERT_EQ(longest.size(), 128u);
+  std::filesystem::create_directories(longest);
+  std::filesystem::create_directories(longest + "b");
+  EXPECT_EQ(SetString(area_, kTempDirectory, (longest + "b").c_str()), -3);
+  EXPECT_TRUE(area_.tempDirectory.empty());
+  EXPECT_EQ(SetString(area_, kTempDirectory, longest.c_str()), 0);
+  EXPECT_EQ(area_.tempDirectory, longest);
   EXPECT_EQ(SetString(area_, 7, "x"), -2);
 }
 

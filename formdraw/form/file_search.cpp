@@ -15,8 +15,6 @@ namespace fmdraw::form {
 
 namespace {
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 bool IsReadableFile(const std::string& path) {
   struct stat st{};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
@@ -105,7 +103,7 @@ std::optional<std::string> BareName(std::string_view name) {
   std::size_t limit = name.size() - 3;
   for (std::size_t i = 0; i < name.size() && i <= limit; ++i) {
     unsigned char b = static_cast<unsigned char>(name[i]);
-    if (IsLeadByte(b)) {
+    if (platform::IsCp932LeadByte(b)) {
       ++i;
       continue;
     }

@@ -12,6 +12,7 @@
 #include "formdraw/form/form_info.h"
 #include "formdraw/form/form_store.h"
 #include "formdraw/form/form_writer.h"
+#include "formdraw/form/text_part.h"
 
 namespace fmdraw::form {
 namespace {
@@ -127,6 +128,10 @@ TEST(FormInfo, VersionPaperOrientationStrings) {
   EXPECT_EQ(FormString(bytes, 4), "a,b\r\nc");
   EXPECT_EQ(FormString(bytes, 5), "second");
   EXPECT_EQ(FormString(bytes, 6), "") << "the search stops at the first font line";
+  // Written back, commas and line ends (a last one too) take their stored form again.
+  EXPECT_EQ(EncodeFormString("a,b\r\nc\r\n"), "a\x05" "b\x06\x07" "c\x06\x07");
+  for (const char* text : {"", ",", "\r\n", "lone\r", "x\r\n\r\n,y"})
+    EXPECT_EQ(DecodeFormString(EncodeFormString(text)), text);
   EXPECT_EQ(SignatureVersion("#formeditor"), 1);
   EXPECT_EQ(SignatureVersion("#Formvista Ver2"), 2);
   EXPECT_EQ(SignatureVersion("#Formvista Ver5"), -3);

@@ -9,13 +9,13 @@
 
 #include "formdraw/form/file_search.h"
 #include "formdraw/image/bitmap_file.h"
+#include "platform/codepage.h"
 
 namespace fd::image {
 namespace {
 
 namespace dev = fmdraw::device;
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // The bare name of the fallback search: the part after the last separator at or before
 // the second-last byte; none when that separator is missing or stands before position 2.
@@ -23,7 +23,7 @@ std::optional<std::string> FallbackBareName(std::string_view name) {
   if (name.size() < 2) return std::nullopt;
   std::optional<std::size_t> last;
   for (std::size_t i = 0; i + 1 < name.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(name[i]))) {
+    if (platform::IsCp932LeadByte(static_cast<unsigned char>(name[i]))) {
       ++i;
       continue;
     }

@@ -274,6 +274,10 @@ TEST(DrawBitMap, FileSearchOffsetsAndTargetSizes) {
   EXPECT_EQ(DrawBitMap(&trace, r), 0);
   r.fileName = "\\b.bmp";  // a separator before position 2 counts as none
   EXPECT_EQ(DrawBitMap(&trace, r), kFileNotFound);
+  // The second byte of "表" (0x95 0x5C) is no separator: the bare name is "表.bmp".
+  std::filesystem::copy_file(plain, root / "img" / "表.bmp");
+  r.fileName = "Q:\\gone\\\x95\\.bmp";
+  EXPECT_EQ(DrawBitMap(&trace, r), 0);
   ::unsetenv("FMDRAW_PATH");
   r.fileName = plain;
   EXPECT_EQ(DrawBitMap(nullptr, r), kStretchFailed) << "no device to stretch onto";

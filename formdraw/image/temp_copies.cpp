@@ -8,11 +8,11 @@
 #include <cstdlib>
 
 #include "formdraw/form/file_search.h"
+#include "platform/codepage.h"
 
 namespace fd::image {
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -35,7 +35,7 @@ std::string LastNamePart(std::string_view name) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    if (IsLeadByte(c)) {
+    if (platform::IsCp932LeadByte(c)) {
       ++i;  // the trail byte may be 0x5C
       continue;
     }

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/codepage.h"
+
 namespace fd::render {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNonZeroDigit(char c) { return c >= '1' && c <= '9'; }
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 struct PictureShape {
   std::size_t integerPositions = 0, fractionPositions = 0;
@@ -171,7 +172,8 @@ std::optional<std::string> FormatText(std::string_view value, std::size_t format
   if (!cut) return std::nullopt;
   std::size_t end = 0;
   while (end < value.size()) {
-    std::size_t len = IsLeadByte(static_cast<unsigned char>(value[end])) && end + 1 < value.size() ? 2 : 1;
+    const bool lead = platform::IsCp932LeadByte(static_cast<unsigned char>(value[end]));
+    std::size_t len = lead && end + 1 < value.size() ? 2 : 1;
     if (end + len > formatBytes) break;
     end += len;
   }
