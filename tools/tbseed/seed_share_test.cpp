@@ -181,7 +181,12 @@ TEST_F(SeededShareTest, ValuesOfAPeriodAgreeWithTheirSummariesAndRollUps) {
     auto month = Data(tb::sql::TagValues("D_MDAT", "2026/2", std::stoll(id)));
     ASSERT_EQ(month.RecordCount(), 1u);
     ExpectConsistent(month, tag, 31);
-    EXPECT_EQ(month.Field("DATA_14"), tag.total ? day.Field("TOTAL") : day.Field("AVE"));
+    // Every day carries up into its month, the month's last day too.
+    for (int d : {1, 14, 28}) {
+      auto ofDay = Data(tb::sql::TagValues("D_DDAT", "2026/2/" + std::to_string(d), std::stoll(id)));
+      EXPECT_EQ(month.Field("DATA_" + std::to_string(d)),
+                tag.total ? ofDay.Field("TOTAL") : ofDay.Field("AVE")) << "day " << d;
+    }
     EXPECT_EQ(month.Field("DATA_29"), std::nullopt);  // February 2026 has 28 days
     auto year = Data(tb::sql::TagValues("D_YDAT", "2025", std::stoll(id)));
     ASSERT_EQ(year.RecordCount(), 1u);
@@ -219,6 +224,10 @@ TEST_F(SeededShareTest, DataHoldMarksNullsConstantRowsAndDurations) {
   auto maxMinutes = Data("SELECT MAX(CAST(MAX AS INTEGER)) AS M FROM D_DDAT WHERE TAG_ID = " +
                          *durations.Field("TAG_ID"));
   EXPECT_EQ(maxMinutes.Field("M"), "60");
+  // Running hours, whatever their pattern of running, are all duration tags.
+  const std::string hours = "FROM M_TAG JOIN M_UNIT USING (単位NO) WHERE M_UNIT.名称 = '時間'";
+  EXPECT_GE(std::stoll(*Kanri("SELECT COUNT(*) AS N " + hours).Field("N")), 3);
+  EXPECT_EQ(Kanri("SELECT COUNT(*) AS N " + hours + " AND (P種別 <> 6 OR 種別 <> 3)").Field("N"), "0");
   // Key columns carry their declared types, and the data tables are indexed.
   EXPECT_EQ(Data("SELECT type FROM pragma_table_info('D_DDAT') WHERE name = 'TAG_ID'").Field("type"),
             "INTEGER");
