@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 #include "client/printing/paper_size.h"
@@ -116,6 +120,57 @@ TEST(ReportForm, LongTitlesHeadingsAndTotalsFitTheirFields) {
       EXPECT_EQ(fields.at("MAX_1").points, fields.at("DATA1_1").points);
     }
   }
+}
+
+// The period rows stand under the item headings and above the summaries, evenly one under
+// the other, each beside its label.
+TEST(ReportForm, PeriodRowsStandInOrderBetweenHeadingsAndSummaries) {
+  for (int kind = 1; kind <= 3; ++kind) {
+    for (const auto suffix : SheetSuffixes()) {
+      SCOPED_TRACE(std::to_string(kind) + " " + std::string(suffix));
+      int records = 0;
+      const auto fields = FieldsOf(kind, suffix, &records);
+      const int rows = PeriodRows(kind);
+      for (int i : {1, 15}) {
+        const std::string si = std::to_string(i);
+        const auto& first = fields.at("DATA" + si + "_1");
+        EXPECT_GE(first.top, fields.at("TANI" + si).bottom - 2);
+        const int step = fields.at("DATA" + si + "_2").top - first.top;
+        EXPECT_GE(step, first.bottom - first.top);
+        for (int k = 1; k < rows; ++k) {
+          const auto& above = fields.at("DATA" + si + "_" + std::to_string(k));
+          const auto& below = fields.at("DATA" + si + "_" + std::to_string(k + 1));
+          EXPECT_NEAR(below.top - above.top, step, 2) << "row " << k;
+          EXPECT_NEAR(fields.at("LABEL" + std::to_string(k)).top, above.top, 2) << "row " << k;
+        }
+        EXPECT_LE(fields.at("DATA" + si + "_" + std::to_string(rows)).bottom,
+                  fields.at("TOTAL_" + si).top + 2);
+      }
+    }
+  }
+}
+
+// The forms of every kind and sheet are written under the names the client opens, each
+// with its editable description beside it.
+TEST(ReportForm, EveryKindAndSheetIsWritten) {
+  const auto dir = std::filesystem::temp_directory_path() / ("reportforms_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  WriteReportForms(dir / "forms", dir / "json");
+  std::set<std::string> expected, written;
+  for (int kind = 1; kind <= 3; ++kind) {
+    for (const auto suffix : SheetSuffixes()) {
+      const std::string name = tb::print::FormFileName(kind, suffix);
+      expected.insert("forms/" + name);
+      expected.insert("json/" + name.substr(0, name.size() - 4) + ".json");
+    }
+  }
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+    if (!e.is_regular_file()) continue;
+    written.insert(std::filesystem::relative(e.path(), dir).string());
+    EXPECT_GT(e.file_size(), 0u) << e.path();
+  }
+  EXPECT_EQ(written, expected);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(ReportForm, PaperAndOrientationOfTheFormFile) {

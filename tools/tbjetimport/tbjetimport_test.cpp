@@ -305,9 +305,82 @@ TEST_F(ImportTest, FailuresExitNonZeroAndLeaveNoTarget) {
   const fs::path garbage = dir_ / "garbage.mdb";
   std::ofstream(garbage) << std::string(8192, 'x');
   EXPECT_EQ(Import(garbage, target), 3);
+  // A copy still being written ends inside a page.
+  const fs::path cut = Copy("nwind.mdb");
+  fs::resize_file(cut, fs::file_size(cut) - 100);
+  EXPECT_EQ(Import(cut, target), 3);
   EXPECT_FALSE(fs::exists(target));
   std::ofstream(target) << "occupied";
   EXPECT_EQ(Import(Sample("nwind.mdb"), target), 2);  // never overwrites
+}
+
+// Where a row's null mask keeps one column's bit: the byte's offset in the file, the bit.
+std::pair<long, int> NullBitOf(const fs::path& file, const char* table, const char* key,
+                               const std::string& keyValue, const char* column) {
+  MdbHandle* mdb = mdb_open(file.c_str(), MDB_NOFLAGS);
+  if (mdb == nullptr) return {-1, 0};
+  mdb_read_catalog(mdb, MDB_TABLE);
+  MdbTableDef* def = mdb_read_table_by_name(mdb, const_cast<char*>(table), MDB_TABLE);
+  std::pair<long, int> found{-1, 0};
+  if (def != nullptr) {
+    mdb_read_columns(def);
+    std::vector<char> keyText(MDB_BIND_SIZE);
+    int keyColumn = -1, wanted = -1;
+    for (unsigned i = 0; i < def->num_cols; ++i) {
+      auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+      if (std::string(col->name) == key) keyColumn = static_cast<int>(i);
+      if (std::string(col->name) == column) wanted = col->col_num;
+    }
+    if (keyColumn >= 0 && wanted >= 0) {
+      mdb_bind_column(def, keyColumn + 1, keyText.data(), nullptr);
+      mdb_rewind_table(def);
+      while (mdb_fetch_row(def)) {
+        if (keyText.data() != keyValue) continue;
+        int start = 0;
+        size_t size = 0;
+        mdb_find_row(mdb, def->cur_row - 1, &start, &size);
+        const long maskStart = start + static_cast<long>(size) - (def->num_cols + 7) / 8;
+        found = {static_cast<long>(def->cur_phys_pg) * mdb->fmt->pg_size + maskStart + wanted / 8,
+                 wanted % 8};
+        break;
+      }
+    }
+    mdb_free_tabledef(def);
+  }
+  mdb_close(mdb);
+  return found;
+}
+
+// A text that is present but empty stays an empty text: only the null mask tells it from a
+// Null, since both are stored with no bytes. ALFKI's Region, a Null, is made present.
+TEST_F(ImportTest, AnEmptyTextIsNoNull) {
+  const fs::path copy = Copy("nwind.mdb");
+  const auto [at, bit] = NullBitOf(copy, "Customers", "CustomerID", "ALFKI", "Region");
+  ASSERT_GE(at, 0);
+  {
+    std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekg(at);
+    char mask = 0;
+    f.get(mask);
+    ASSERT_EQ((mask >> bit) & 1, 0) << "a Null before the change";
+    mask = static_cast<char>(mask | (1 << bit));
+    f.seekp(at);
+    f.put(mask);
+  }
+  const fs::path target = dir_ / "empty.sqlite";
+  ASSERT_EQ(Import(copy, target), 0);
+  Db db(target);
+  const auto alfki = db.Query("SELECT Region IS NULL, Region = '' FROM Customers WHERE CustomerID = 'ALFKI'");
+  ASSERT_EQ(alfki.size(), 1u);
+  EXPECT_EQ(alfki[0][0], "0");
+  EXPECT_EQ(alfki[0][1], "1");
+  // The other Nulls stay Nulls.
+  ASSERT_EQ(Import(Sample("nwind.mdb"), dir_ / "original.sqlite"), 0);
+  const auto nulls = [](Db& d) {
+    return std::stoi(d.Query("SELECT COUNT(*) FROM Customers WHERE Region IS NULL")[0][0].value_or(""));
+  };
+  Db original(dir_ / "original.sqlite");
+  EXPECT_EQ(nulls(db), nulls(original) - 1);
 }
 
 // A table whose definition states more rows than its pages hold is a failed import, not a
