@@ -38,6 +38,12 @@ TEST(TbexportOptions, ReadsEveryKindsPeriodKey) {
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->date, 2026y / 2 / 1);
   EXPECT_EQ(o->page, 3);
+  // Pages run from 1 to 32767, the layout's page numbers.
+  for (const auto& [text, page] : {std::pair{"1", 1}, std::pair{"32767", 32767}}) {
+    o = ParseOptions(Args({"--kind", "daily", "--date", "2026/12/8", "--page", text}), &error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->page, page);
+  }
   o = ParseOptions(Args({"--kind", "yearly", "--date", "2026", "--cache-dir", "/k"}), &error);
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->date, 2026y / 1 / 1);
@@ -54,6 +60,9 @@ TEST(TbexportOptions, RefusesWhatIsNotAPeriodOrAFlag) {
       Args({"--kind", "weekly", "--date", "2026"}),
       Args({"--kind", "daily", "--date", "2026/12/8", "--page", "0"}),
       Args({"--kind", "daily", "--date", "2026/12/8", "--page", "2a"}),
+      Args({"--kind", "daily", "--date", "2026/12/8", "--page", "32768"}),
+      Args({"--kind", "daily", "--date", "2026/12/8", "--page", "-1"}),
+      Args({"--kind", "daily", "--date", "2026/12/8", "--page", ""}),
       Args({"--kind", "daily", "--date", "2026/12/8", "--kind", "daily"}),
       Args({"--kind", "daily", "--date", "2026/12/8", "--verbose"}),
       Args({"--kind", "daily", "--date"}),

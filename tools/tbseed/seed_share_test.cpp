@@ -119,15 +119,18 @@ TEST_F(SeededShareTest, PagesOfEveryKindReadThroughTheQueryTexts) {
       EXPECT_LE(rs.RecordCount(), 15u);
       if (rs.RecordCount() > 0 && rs.RecordCount() < 15) shortPage = true;
       int lastColumn = 0;
-      std::string lastBig;
+      std::string lastBig, title;
       for (; !rs.Eof(); rs.MoveNext()) {
         const int column = std::atoi(rs.Field("項目NO")->c_str());
         EXPECT_GT(column, lastColumn);
         lastColumn = column;
         for (const char* c : {"BIGN", "MIDN", "SMLN", "TANN", "P種別"}) EXPECT_TRUE(rs.Field(c)) << c;
         if (*rs.Field("BIGN") == lastBig) spanningHeading = true;
+        else title += (title.empty() ? "" : "・") + *rs.Field("BIGN");
         lastBig = *rs.Field("BIGN");
       }
+      // A page is titled by the large headings on it, in order; a page without rows "予備".
+      EXPECT_EQ(Kanri(tb::sql::PageTitle(kind, page)).Field("Title"), title.empty() ? "予備" : title);
       EXPECT_FALSE(Kanri(tb::sql::PageTitle(kind, page)).Eof());
       const bool printed = std::find(layout.printPages.begin(), layout.printPages.end(), page) !=
                            layout.printPages.end();
