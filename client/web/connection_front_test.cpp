@@ -158,6 +158,22 @@ TEST_F(FrontTest, SilentClientsAreClosedAndSlowRequestsTimeOut) {
   EXPECT_TRUE(kept.ClosedByServer());
 }
 
+// When the server stops, the connections kept alive and idle are closed with it: their
+// browsers reconnect at once instead of waiting on a server that has gone.
+TEST_F(FrontTest, StoppingClosesTheConnectionsKeptAlive) {
+  Start({});
+  RawClient kept(port_);
+  kept.Send("GET /favicon.ico HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  EXPECT_EQ(StatusLine(kept.Receive(5s, "\r\n\r\n")), "HTTP/1.1 204 No Content");
+  EXPECT_FALSE(kept.ClosedByServer());
+  std::this_thread::sleep_for(300ms);  // back with the front, idle
+  server_->Stop();
+  thread_.join();
+  kept.Receive(2s);
+  EXPECT_TRUE(kept.ClosedByServer());
+  server_.reset();
+}
+
 TEST_F(FrontTest, RequestsThatCannotBeFramedGetTheirAnswer) {
   ServerOptions o;
   o.maxBody = 1024;

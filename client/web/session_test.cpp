@@ -204,10 +204,15 @@ TEST_F(SessionTest, NavigationKeepsTheSharedStateAndOldPageEventsAreStale) {
   EXPECT_EQ(json::parse(session_->Current().json)["back"], 1);
 }
 
+// The person may have typed into the dialog before reloading: each load queued counts,
+// whatever events came before it.
 TEST_F(SessionTest, ReloadUnderADialogCancelsItAndStartsThePageAgain) {
   Started();
   ASSERT_EQ(Click("lblValue"), EventOutcome::kDone);
   WaitFor([](const json& s) { return s["dialogs"].size() == 1; });
+  for (const char* typed : {"4", "42"})
+    EXPECT_EQ(session_->PostEvent(page_, "frmTest", {UiEvent::Kind::kTextChange, "txtNowData", 0, typed}),
+              EventOutcome::kDone);
   const int again = session_->LoadPage("docMain", "http://plant:8080/docMain.vbd");
   auto j = WaitFor([&](const json& s) {
     return s["page"] == again && !s["doc"].is_null() && Caption(s["doc"], "lblTitle").starts_with("開始");
