@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "client/web/session_registry.h"
 #include "client/web/test_pages.h"
@@ -134,6 +135,20 @@ TEST_F(SessionTest, MessageBoxWaitsForItsButton) {
   j = WaitFor([](const json& s) { return s["msgbox"].is_null() && Caption(s["doc"], "lblAnswer") == "no"; });
   EXPECT_EQ(Caption(j["doc"], "lblAnswer"), "no");
   EXPECT_FALSE(session_->AnswerMsgBox(id, MsgBoxResult::kYes)) << "answered already";
+}
+
+// Long work that calls DoEvents shows the page as it goes: the work's own changes and
+// the clock's ticks reach the browser before the work ends.
+TEST_F(SessionTest, LongWorkIsShownWhileItRuns) {
+  Started();
+  std::thread work([&] { EXPECT_EQ(Click("cmdWork"), EventOutcome::kDone); });
+  auto j = WaitFor([](const json& s) { return Caption(s["doc"], "lblAnswer") == "working"; });
+  const std::string clock = Caption(j["doc"], "lblClock");
+  WaitFor([&](const json& s) {
+    return Caption(s["doc"], "lblAnswer") == "working" && Caption(s["doc"], "lblClock") != clock;
+  });
+  work.join();
+  WaitFor([](const json& s) { return Caption(s["doc"], "lblAnswer") == "done"; });
 }
 
 // A read of the page runs on the UI thread, also while a handler waits in a message box,

@@ -96,6 +96,7 @@ class TestMain : public Document {
     controls_.Add(MakeControl("cmdSave", ControlKind::kButton, "出力(&O)", 3600, 3000, 1335, 495));
     controls_.Add(MakeControl("cmdGo", ControlKind::kButton, "実行(&J)", 5100, 3000, 1335, 495));
     controls_.Add(MakeControl("cmdBusy", ControlKind::kButton, "待つ", 600, 3700, 1335, 495));
+    controls_.Add(MakeControl("cmdWork", ControlKind::kButton, "作業", 5100, 4400, 1335, 495));
     controls_.Add(MakeControl("lblAnswer", ControlKind::kLabel, "", 2100, 3700, 2000, 300));
     controls_.Add(MakeControl("cmdOff", ControlKind::kButton, "無効", 4200, 3700, 1000, 495)).enabled = false;
     controls_.Add(MakeControl("lblHidden", ControlKind::kLabel, "隠れ", 5300, 3700, 1000, 300)).visible = false;
@@ -136,6 +137,18 @@ class TestMain : public Document {
     if (e.control == "cmdSave") return Save();
     if (e.control == "cmdGo") {
       host_.Navigate(s_.gBaseUrl + "docGrid.vbd");
+      return true;
+    }
+    if (e.control == "cmdWork") {
+      // Long work that keeps the page alive: it runs until the clock has ticked twice.
+      controls_["lblAnswer"].caption = "working";
+      const int until = ticks + 2;
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      while (ticks < until && std::chrono::steady_clock::now() < limit) {
+        host_.DoEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      controls_["lblAnswer"].caption = "done";
       return true;
     }
     if (e.control == "cmdBusy") {
