@@ -34,6 +34,8 @@ TEST(OptionsTest, ReadsFlagsAndRefusesWhatIsWrong) {
       {{"--share-root", d, "--client-dir", d, "--listen", "8080"}, false, "--listen wants HOST:PORT"},
       {{"--share-root", d, "--client-dir", d, "--listen", "h:70000"}, false, "HOST:PORT"},
       {{"--share-root", d, "--client-dir", d, "--listen", "::1:80"}, false, "HOST:PORT"},
+      {{"--share-root", d, "--client-dir", d, "--listen", "h:80x"}, false, "HOST:PORT"},
+      {{"--share-root", d, "--client-dir", d, "--listen", "h:+80"}, false, "HOST:PORT"},
       {{"--share-root", d, "--client-dir", d, "--config", d + "/none.conf"}, false, "no such file"},
   };
   for (const auto& c : cases) {

@@ -135,6 +135,30 @@ TEST_F(SessionTest, MessageBoxWaitsForItsButton) {
   j = WaitFor([](const json& s) { return s["msgbox"].is_null() && Caption(s["doc"], "lblAnswer") == "no"; });
   EXPECT_EQ(Caption(j["doc"], "lblAnswer"), "no");
   EXPECT_FALSE(session_->AnswerMsgBox(id, MsgBoxResult::kYes)) << "answered already";
+
+  // An OK box takes OK only.
+  ASSERT_EQ(Click("cmdHello"), EventOutcome::kDone);
+  j = WaitFor([](const json& s) { return !s["msgbox"].is_null(); });
+  const auto ok = j["msgbox"]["id"].get<std::uint64_t>();
+  EXPECT_FALSE(session_->AnswerMsgBox(ok, MsgBoxResult::kYes));
+  EXPECT_FALSE(session_->AnswerMsgBox(ok, MsgBoxResult::kNo));
+  EXPECT_TRUE(session_->AnswerMsgBox(ok, MsgBoxResult::kOk));
+  WaitFor([](const json& s) { return s["msgbox"].is_null() && Caption(s["doc"], "lblAnswer") == "ok"; });
+}
+
+// A reader waiting for the next state is woken by the change, not by its timeout.
+TEST_F(SessionTest, AWaitForTheNextStateEndsWithTheChange) {
+  Started();
+  const auto seen = session_->Current().version;
+  std::thread click([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Click("cmdHello");
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const auto next = session_->WaitForChange(seen, 30s);
+  EXPECT_NE(next.version, seen);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  click.join();
 }
 
 // Long work that calls DoEvents shows the page as it goes: the work's own changes and
@@ -295,8 +319,12 @@ TEST(SafeFileNameTest, KeepsPlainNamesOnly) {
       {"03040103.csv", "03040103.csv"}, {" report ", "report.csv"}, {"日報.csv", "日報.csv"},
       {"a.b", "a.b"},                   {"../x.csv", std::nullopt}, {"x/y", std::nullopt},
       {"C:x", std::nullopt},           {".", std::nullopt},        {"a\nb", std::nullopt},
+      {"月報 2026.csv", "月報 2026.csv"},  // a space inside the name is kept
   };
   for (const auto& c : cases) EXPECT_EQ(SafeFileName(c.in, "csv"), c.out) << c.in;
+  // Every character that a Windows file name cannot hold, or that would leave the folder.
+  for (const char bad : std::string_view("\x01\x1f\x7f/\\:*?\"<>|", 12))
+    EXPECT_EQ(SafeFileName(std::string("a") + bad + "b.csv", "csv"), std::nullopt) << int{bad};
 }
 
 TEST(NavigationPathTest, KeepsOnlyThePath) {

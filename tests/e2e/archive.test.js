@@ -112,6 +112,10 @@ test('nothing outside the archive and nothing unrecorded is served', async () =>
     '/archive/daily/2026/03/..%2f..%2f..%2f.tbarchive%2flock', '/archive/daily/2026/', '/archive/nowhere/'])
     assert.equal(await get(p), 404, p);
   assert.equal(await get('/archive/daily/2026/03/manifest.tsv'), 200);
+  // The archive's address without its slash leads to the archive.
+  const bare = await fetch(server.base + '/archive', { redirect: 'manual' });
+  assert.equal(bare.status, 302);
+  assert.equal(new URL(bare.headers.get('location'), server.base).pathname, '/archive/');
   // Pages and archived files alike are taken as the type they are sent as, never sniffed.
   for (const p of ['/archive/', '/archive/daily/2026/03/', '/archive/daily/2026/03/2026-03-08.pdf',
     '/archive/daily/2026/03/manifest.tsv', '/archive/nowhere/']) {
