@@ -162,12 +162,18 @@ TEST_F(SessionTest, AWaitForTheNextStateEndsWithTheChange) {
 }
 
 // Long work that calls DoEvents shows the page as it goes: the work's own changes and
-// the clock's ticks reach the browser before the work ends.
+// the clock's ticks reach the browser, and reads of the page are answered, before the
+// work ends.
 TEST_F(SessionTest, LongWorkIsShownWhileItRuns) {
   Started();
   std::thread work([&] { EXPECT_EQ(Click("cmdWork"), EventOutcome::kDone); });
   auto j = WaitFor([](const json& s) { return Caption(s["doc"], "lblAnswer") == "working"; });
   const std::string clock = Caption(j["doc"], "lblClock");
+  // A read of the page is answered during the work too.
+  auto seen = std::make_shared<std::string>();
+  EXPECT_EQ(session_->Inspect(page_, [seen](Document& d) { *seen = d.Controls()["lblAnswer"].caption; }),
+            EventOutcome::kDone);
+  EXPECT_EQ(*seen, "working");
   WaitFor([&](const json& s) {
     return Caption(s["doc"], "lblAnswer") == "working" && Caption(s["doc"], "lblClock") != clock;
   });
