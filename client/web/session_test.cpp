@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "client/web/session_registry.h"
 #include "client/web/test_pages.h"
@@ -144,6 +146,27 @@ TEST_F(SessionTest, MessageBoxWaitsForItsButton) {
   EXPECT_FALSE(session_->AnswerMsgBox(ok, MsgBoxResult::kNo));
   EXPECT_TRUE(session_->AnswerMsgBox(ok, MsgBoxResult::kOk));
   WaitFor([](const json& s) { return s["msgbox"].is_null() && Caption(s["doc"], "lblAnswer") == "ok"; });
+}
+
+// While the page is busy, at most eight requests wait for it (the busy one among them);
+// the rest are told at once that it is busy.
+TEST_F(SessionTest, AtMostEightRequestsWaitAndTheRestAreToldBusy) {
+  Started();
+  testing::letGo = false;
+  std::thread hold([&] { EXPECT_EQ(Click("cmdHold"), EventOutcome::kDone); });
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (!testing::holding && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+  ASSERT_TRUE(testing::holding);
+  std::atomic<int> busy{0};
+  std::vector<std::thread> more;
+  for (int i = 0; i < 9; ++i)
+    more.emplace_back([&] { busy += Click("cmdHello", "frmNone") == EventOutcome::kBusy; });
+  while (busy < 2 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(busy, 2);
+  testing::letGo = true;
+  hold.join();
+  for (auto& t : more) t.join();
 }
 
 // A reader waiting for the next state is woken by the change, not by its timeout.
@@ -289,6 +312,7 @@ TEST(SessionRegistryTest, LimitsSessionsAndEndsIdleOnes) {
   EXPECT_FALSE(registry.Create()) << "limit reached, none idle";
   EXPECT_EQ(registry.Find(a->first), a->second);
   EXPECT_EQ(registry.Find("not-an-id"), nullptr);
+  EXPECT_EQ(registry.EndIdle(b->second->LastActive() + 100ms), 0u) << "idle for just the limit";
   std::this_thread::sleep_for(150ms);
   ASSERT_TRUE(registry.Find(a->first));  // touched: a stays, b is idle
   EXPECT_EQ(registry.EndIdle(std::chrono::steady_clock::now()), 1u);

@@ -5,6 +5,7 @@
 // tests; not part of tbclient.
 #pragma once
 
+#include <atomic>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -13,6 +14,10 @@
 #include "client/core/host.h"
 
 namespace tb::web::testing {
+
+// "cmdHold" keeps the page's UI thread in its handler until a test lets it go (at most
+// 5 s), so that events pile up behind it.
+inline std::atomic<bool> holding{false}, letGo{false};
 
 inline Control MakeControl(std::string name, ControlKind kind, std::string caption, int l, int t,
                            int w, int h, std::string container = {}) {
@@ -97,6 +102,7 @@ class TestMain : public Document {
     controls_.Add(MakeControl("cmdGo", ControlKind::kButton, "実行(&J)", 5100, 3000, 1335, 495));
     controls_.Add(MakeControl("cmdBusy", ControlKind::kButton, "待つ", 600, 3700, 1335, 495));
     controls_.Add(MakeControl("cmdWork", ControlKind::kButton, "作業", 5100, 4400, 1335, 495));
+    controls_.Add(MakeControl("cmdHold", ControlKind::kButton, "保持", 5100, 5000, 1335, 495));
     controls_.Add(MakeControl("lblAnswer", ControlKind::kLabel, "", 2100, 3700, 2000, 300));
     controls_.Add(MakeControl("cmdOff", ControlKind::kButton, "無効", 4200, 3700, 1000, 495)).enabled = false;
     controls_.Add(MakeControl("lblHidden", ControlKind::kLabel, "隠れ", 5300, 3700, 1000, 300)).visible = false;
@@ -149,6 +155,14 @@ class TestMain : public Document {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
       }
       controls_["lblAnswer"].caption = "done";
+      return true;
+    }
+    if (e.control == "cmdHold") {
+      holding = true;
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      while (!letGo && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      holding = false;
       return true;
     }
     if (e.control == "cmdBusy") {
