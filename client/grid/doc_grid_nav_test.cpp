@@ -262,15 +262,20 @@ TEST_F(TitleJump, DoubleClickOnTheHeadingPicksTheCurrentRow) {
   EXPECT_EQ(t.Caption("lblPageTitle"), "タイトル2");
 }
 
+// The end button and the window's own close both close the list and keep the page; a
+// closed list takes nothing more.
 TEST_F(TitleJump, CloseKeepsThePage) {
-  t.host.onModal = [&](Document& d) {
-    EXPECT_TRUE(d.Handle({UiEvent::Kind::kClick, "cmdEnd"}));
-    EXPECT_TRUE(d.Closed());
-  };
-  const auto loads = t.host.statusTexts.size();
-  t.Click("lblPageTitle");
-  EXPECT_EQ(t.s.gCurrentPage, 1);
-  EXPECT_EQ(t.host.statusTexts.size(), loads);  // no reload
+  for (const UiEvent close : {UiEvent{UiEvent::Kind::kClick, "cmdEnd"}, UiEvent{UiEvent::Kind::kClose, ""}}) {
+    t.host.onModal = [&](Document& d) {
+      EXPECT_TRUE(d.Handle(close));
+      EXPECT_TRUE(d.Closed());
+      EXPECT_FALSE(d.Handle(close));
+    };
+    const auto loads = t.host.statusTexts.size();
+    t.Click("lblPageTitle");
+    EXPECT_EQ(t.s.gCurrentPage, 1);
+    EXPECT_EQ(t.host.statusTexts.size(), loads);  // no reload
+  }
 }
 
 TEST(GridNav, EndGoesBackAndPrintCallsTheHook) {

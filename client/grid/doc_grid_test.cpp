@@ -42,6 +42,9 @@ TEST_P(GridLabels, PeriodRowsAreLabelledFromTheConfiguredStart) {
   EXPECT_EQ(t.G().FixedCols(), 1);
   EXPECT_EQ(t.G().ColAlignment(0), FlexAlign::kCenterCenter);
   for (int c = 1; c < 16; ++c) EXPECT_EQ(t.G().ColAlignment(c), FlexAlign::kRightCenter) << c;
+  EXPECT_EQ(t.G().EffectiveAlignment(3, 1), FlexAlign::kCenterCenter) << "a unit heading";
+  EXPECT_EQ(t.G().EffectiveAlignment(4, 1), FlexAlign::kRightCenter) << "the first value";
+  EXPECT_EQ(t.G().FontSize(), 11);
   EXPECT_EQ(t.Column(0, 4, 5), p.firstLabels) << "case " << p.id;
   EXPECT_EQ(t.Column(0, n + 2, n + 3), p.lastLabels) << "case " << p.id;
   EXPECT_EQ(t.Column(0, n + 4, n + 7), (std::vector<std::string>{"合計", "平均", "最大", "最小"}));
