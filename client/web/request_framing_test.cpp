@@ -35,6 +35,15 @@ TEST(RequestFraming, LimitsAndFramingOnlyTheHeadDecides) {
   EXPECT_EQ(frame.status, S::kComplete);
   EXPECT_EQ(FrameRequest("GET / HTTP/1.1\nHost: h\n\n", 1024, 1024).status, S::kIncomplete);
   EXPECT_EQ(FrameRequest(std::string(1025, 'x'), 1024, 1024).status, S::kHeadTooLarge);
+  // A head and a body of exactly their limits are taken.
+  std::string head = "GET / HTTP/1.1\r\nX: ";
+  head += std::string(1024 - head.size() - 4, 'x') + "\r\n\r\n";
+  ASSERT_EQ(head.size(), 1024u);
+  EXPECT_EQ(FrameRequest(head, 1024, 1024).status, S::kComplete);
+  EXPECT_EQ(FrameRequest(head.substr(0, 1022) + "x\r\n\r\n", 1024, 1024).status, S::kHeadTooLarge);
+  EXPECT_EQ(FrameRequest("POST / HTTP/1.1\r\nContent-Length: 1024\r\n\r\n" + std::string(1024, 'b'), 1024, 1024)
+                .status,
+            S::kComplete);
   EXPECT_EQ(FrameRequest("POST / HTTP/1.1\r\nContent-Length: 1025\r\n\r\n", 1024, 1024).status,
             S::kBodyTooLarge);
   EXPECT_EQ(FrameRequest("POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n", 1024, 1024).status, S::kBadLength);

@@ -246,6 +246,7 @@ TEST_F(SessionTest, SaveDialogWritesIntoTheSessionFolderAndOffersADownload) {
   body << in.rdbuf();
   EXPECT_EQ(body.str(), "\"a\",\"b\",\r\n");
   EXPECT_FALSE(session_->Download(99, &name));
+  EXPECT_FALSE(session_->AnswerSave(id, std::string("again"))) << "answered already";
 }
 
 TEST_F(SessionTest, CancelledSaveWritesNothing) {
