@@ -53,6 +53,11 @@ TEST(RequestFraming, LimitsAndFramingOnlyTheHeadDecides) {
             S::kTransferEncoding);
   EXPECT_TRUE(FrameRequest("POST / HTTP/1.1\r\nExpect: 100-Continue\r\nContent-Length: 2\r\n\r\n", 1024, 1024)
                   .expectsContinue);
+  // Only that header with that value asks for "100 Continue".
+  for (const char* line : {"Expect: 200-ok", "X-Note: 100-continue"})
+    EXPECT_FALSE(FrameRequest(std::string("POST / HTTP/1.1\r\n") + line + "\r\nContent-Length: 2\r\n\r\n", 1024, 1024)
+                     .expectsContinue)
+        << line;
 }
 
 }  // namespace

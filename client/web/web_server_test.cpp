@@ -171,6 +171,18 @@ TEST_F(WebServerTest, SessionLimitAnswers503) {
   EXPECT_EQ(server_->SessionCount(), 3u);
 }
 
+// An idle stream gets a comment line now and then, so that proxies and the browser keep it.
+TEST_F(WebServerTest, AnIdleEventStreamIsKeptAlive) {
+  const auto cookie = OpenPage();
+  std::string received;
+  const auto deadline = std::chrono::steady_clock::now() + 5s;  // the clock's ticks keep it busy
+  client_->Get("/events?page=1", httplib::Headers{{"Cookie", cookie}}, [&](const char* data, size_t n) {
+    received.append(data, n);
+    return received.find(": keep-alive") == std::string::npos && std::chrono::steady_clock::now() < deadline;
+  });
+  EXPECT_NE(received.find(": keep-alive\n\n"), std::string::npos);
+}
+
 TEST_F(WebServerTest, EventStreamCarriesTheState) {
   const auto cookie = OpenPage();
   httplib::Headers h{{"Cookie", cookie}};
@@ -223,7 +235,7 @@ TEST_F(WebServerTest, StreamsPastTheLimitAreRefusedButEachSessionGetsOne) {
 }
 
 TEST(HostHeaderTest, AcceptsNamesAndAddressesOnly) {
-  for (const char* ok : {"plant", "plant:8080", "127.0.0.1:80", "[::1]:8080", "a-b.example"})
+  for (const char* ok : {"plant", "plant:8080", "plant:8", "127.0.0.1:80", "[::1]:8080", "a-b.example"})
     EXPECT_TRUE(IsValidHostHeader(ok)) << ok;
   for (const char* bad : {"", "a b", "a/b", "a\\b", "x:", ":80", "[::1", "h:99999x", "a\"b"})
     EXPECT_FALSE(IsValidHostHeader(bad)) << bad;

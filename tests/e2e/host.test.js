@@ -91,6 +91,10 @@ test('save dialog downloads the file the page wrote; cancel writes nothing', asy
     await page.click('#SaveOK');
     const file = await download;
     assert.equal(file.suggestedFilename(), 'page3.csv');
+    // The plain name and its UTF-8 form, for browsers that read only one of them.
+    const disposition = await page.evaluate(async (u) => (await fetch(u)).headers.get('content-disposition'),
+      file.url());
+    assert.equal(disposition, 'attachment; filename="page3.csv"; filename*=UTF-8\'\'page3.csv');
     const saved = path.join(tmp, 'page3.csv');
     await file.saveAs(saved);
     assert.deepEqual(fs.readFileSync(saved), Buffer.from('"a","b",\r\n'));
