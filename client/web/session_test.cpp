@@ -357,6 +357,10 @@ TEST(SafeFileNameTest, KeepsPlainNamesOnly) {
       {"月報 2026.csv", "月報 2026.csv"},  // a space inside the name is kept
   };
   for (const auto& c : cases) EXPECT_EQ(SafeFileName(c.in, "csv"), c.out) << c.in;
+  // Names of up to 200 bytes.
+  const std::string longest = std::string(196, 'n') + ".csv";
+  EXPECT_EQ(SafeFileName(longest, "csv"), longest);
+  EXPECT_EQ(SafeFileName("n" + longest, "csv"), std::nullopt);
   // Every character that a Windows file name cannot hold, or that would leave the folder.
   for (const char bad : std::string_view("\x01\x1f\x7f/\\:*?\"<>|", 12))
     EXPECT_EQ(SafeFileName(std::string("a") + bad + "b.csv", "csv"), std::nullopt) << int{bad};
