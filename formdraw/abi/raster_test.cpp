@@ -64,6 +64,21 @@ TEST_F(Raster, HatchesRunTheirWay) {
   }
 }
 
+// A filled circle of 2000 (118 dots at 150 dpi): its middle and the middles of its four
+// sides are painted, the corners of its box are not.
+TEST_F(Raster, CirclesAreRoundAndFilled) {
+  format_ = "png";
+  Open({}, 150);
+  ASSERT_EQ(FmSetPattern(0, S()), 0);
+  ASSERT_EQ(FmPrintCircle(0, 0, 2000, 2000, S()), 0);
+  const PngPage page = PrintedPage();
+  ASSERT_GT(page.width, 0);
+  for (auto [x, y] : {std::pair{59, 59}, {59, 4}, {4, 59}, {113, 59}, {59, 113}})
+    EXPECT_TRUE(page.Dark(x, y)) << x << "," << y;
+  for (auto [x, y] : {std::pair{10, 10}, {108, 10}, {10, 108}, {108, 108}})
+    EXPECT_FALSE(page.Dark(x, y)) << x << "," << y;
+}
+
 void Put32(std::string& b, std::size_t o, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[o + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }

@@ -76,6 +76,27 @@ INSTANTIATE_TEST_SUITE_P(
                       LineRow{300, 1, {"SelectPen style=0 width=1 color=000000",
                                        "SelectPen style=0 width=3 color=000000", "LineTo 300 150"}}));
 
+// Colour mode 1 follows the printer, 2 is colour and 3 monochrome, whatever the printer.
+TEST_F(TraceSession, ColourModeOneFollowsThePrinter) {
+  struct Row {
+    int printerColor, mode;
+    const char* pen;
+  };
+  const Row rows[] = {{1, 1, "000000"}, {1, 2, "0000FF"}, {2, 1, "0000FF"}, {2, 3, "000000"}};
+  for (const Row& r : rows) {
+    FormBuilder form;
+    form.Add(1, Line(0, 0, 1440, 0, 3, 0x0000FF));
+    for (const auto& e : fs::directory_iterator(root_ / "out")) fs::remove(e.path());
+    Open(form, 300, r.printerColor);
+    ASSERT_EQ(FmSetLong(12, r.mode, S()), 0);
+    ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+    const Lines pens = Only(Close(), "SelectPen style=0 width=3");
+    ASSERT_EQ(pens.size(), 1u);
+    EXPECT_EQ(pens[0], std::string("SelectPen style=0 width=3 color=") + r.pen)
+        << "printer " << r.printerColor << ", mode " << r.mode;
+  }
+}
+
 // The last line starting with `prefix` before the `nth` line starting with `at`.
 std::string LastBefore(const Lines& lines, const std::string& at, int nth, const std::string& prefix) {
   std::string last;
@@ -125,6 +146,24 @@ TEST_F(TraceSession, RoundedCornerIsCutToTheBox) {
   Open(form);
   ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
   EXPECT_EQ(Only(Close(), "RoundRect"), Lines{"RoundRect 0 0 151 76 140 76"});
+}
+
+// A polygon's points run over its record and the ones after it, ten to a record; one
+// with fewer than two points, or more points than the records after it hold, is skipped.
+TEST_F(TraceSession, PolygonsNeedTwoPointsAndTheRecordsTheyName) {
+  auto polygon = [](std::vector<std::pair<int, int>> points, int count) {
+    Rec r = Rec(66).W(0, 1).W(3, 1).W(4, 1).W(5, 1).W(6, 1).W(8, count);
+    for (std::size_t i = 0; i < points.size(); ++i)
+      r.W(13 + static_cast<int>(i), points[i].first).W(23 + static_cast<int>(i), points[i].second);
+    return r;
+  };
+  FormBuilder form;
+  form.Add(10, polygon({{0, 0}, {480, 0}, {480, 480}}, 3));
+  form.Add(10, polygon({{96, 96}}, 1));
+  form.Add(10, polygon({{0, 0}, {48, 0}}, 11));  // its eleventh point would be in a 4th record
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  EXPECT_EQ(Only(Close(), "Polygon"), Lines{"Polygon 3 0,0 100,0 100,100"});
 }
 
 TEST_F(TraceSession, PassBrushesFollowThePattern) {

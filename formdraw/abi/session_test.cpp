@@ -277,11 +277,38 @@ TEST_F(SessionTest, BareNameFoundOnSearchPath) {
 }
 
 TEST_F(SessionTest, ReopeningAnOpenRecordIsRefused) {
+  FmInitParams p{};
+  p.mode = 4;
+  p.magnification = 100;
+  std::memcpy(p.formFile, form_.c_str(), form_.size());
   ASSERT_EQ(Init(form_.c_str()), 0);
   auto before = session_;
   EXPECT_EQ(Init(form_.c_str()), -1);
   EXPECT_EQ(session_, before);
+  // The indirect open refuses an open record too, and leaves its session working.
+  EXPECT_EQ(FmInitIndirect(&p, session_.data()), -1);
+  EXPECT_EQ(session_, before);
+  EXPECT_EQ(FmPrintForm(nullptr, session_.data()), 0);
+  EXPECT_EQ(FmPrintOut(session_.data()), 0);
   EXPECT_EQ(FmTerm(session_.data()), 0);
+  EXPECT_EQ(Outputs().size(), 1u);
+}
+
+// A plant prints for years from one process: every file a session reads or writes
+// (form, printer settings, output) is closed again by its end.
+TEST_F(SessionTest, SessionsLeaveNoFilesOpen) {
+  auto openFiles = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+  };
+  const auto before = openFiles();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(Init(form_.c_str()), 0);
+    EXPECT_EQ(FmPrintForm(nullptr, session_.data()), 0);
+    EXPECT_EQ(FmPrintOut(session_.data()), 0);
+    EXPECT_EQ(FmTerm(session_.data()), 0);
+  }
+  EXPECT_EQ(openFiles(), before);
+  EXPECT_EQ(Outputs().size(), 3u);
 }
 
 TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
@@ -503,6 +530,13 @@ TEST(FormExports, GettersReadersAndWriter) {
   std::string bin = (dir / "b.bin").string();
   EXPECT_EQ(AllFormWrite(0, bin.c_str(), write, order, lines, nullptr, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(fs::file_size(bin), 40u + 6 + 52);
+  for (const char* file : {bin.c_str(), "", static_cast<const char*>(nullptr)}) {
+    const int16_t* counts = file == bin.c_str() ? nullptr : write;
+    EXPECT_EQ(AllFormWrite(0, file, counts, order, lines, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), -1)
+        << "a file name and the counts are needed";
+  }
   EXPECT_EQ(fs::file_size(bin), 40u + 6 + 52);
   uint8_t order2[6]{}, lines2[52]{};
   EXPECT_EQ(AllFormRead(bin.c_str(), 40, write, order2, lines2, nullptr, nullptr, nullptr, nullptr,

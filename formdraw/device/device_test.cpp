@@ -297,7 +297,8 @@ TEST_F(OutputFolder, AbortDeliversNothingAndNamesNeverCollide) {
   ASSERT_EQ(files.size(), 3u);
   EXPECT_EQ(files[1].filename(), "x_0002.png");
   EXPECT_EQ(files[2].filename(), "x_0003.png");
-  EXPECT_EQ(DocumentStem("a/b:c"), "a_b_c");
+  // Every character a file name on a shared folder may not hold becomes '_'.
+  EXPECT_EQ(DocumentStem("a/b\\c:d*e?f\"g<h>i|j\x01k\x7F."), "a_b_c_d_e_f_g_h_i_j_k_.");
   EXPECT_EQ(DocumentStem(""), "document");
   EXPECT_EQ(DocumentStem(".."), "document..");
 }

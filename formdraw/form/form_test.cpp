@@ -118,6 +118,31 @@ TEST(FormText, LongLinesAreCutAt511Bytes) {
   EXPECT_FALSE(r.Next().has_value()) << "0x1A ends the file";
 }
 
+TEST(FormText, LineEndsLeadingNumbersAndFirstFormStrings) {
+  // Lines end at CR, with or without its LF; a lone LF belongs to the line.
+  std::string text = "a\rb\r\nc\nd\r";
+  LineReader r({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+  EXPECT_EQ(r.Next(), "a");
+  EXPECT_EQ(r.Next(), "b");
+  EXPECT_EQ(r.Next(), "c\nd");
+  EXPECT_FALSE(r.Next().has_value());
+
+  const std::pair<const char*, int32_t> numbers[] = {
+      {" -12x", -12}, {"\t+7", 7}, {"42", 42}, {"x1", 0}, {"--1", 0},
+      {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN}};
+  for (const auto& [in, value] : numbers) EXPECT_EQ(ParseLeadingInt(in), value) << in;
+
+  // The first line of each form string counts; other codes below 400 are kept as lines.
+  HandForm f;
+  f.records = {"301,first", "301,again", "350,skipped", "302,two", "400,face,0,1,128"};
+  std::string bytes = f.Bytes();
+  auto read = ParseTextPart({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  ASSERT_EQ(read.error, 0);
+  EXPECT_EQ(read.part.formStrings[0], "first");
+  EXPECT_EQ(read.part.formStrings[1], "two");
+  EXPECT_FALSE(read.part.formStrings[2].has_value());
+}
+
 TEST(FormInfo, VersionPaperOrientationStrings) {
   HandForm f;
   f.records = {"301,a\x05" "b\x06\x07" "c", "302,second", "400,face,0,1,128", "303,never"};
