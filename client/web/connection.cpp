@@ -1,8 +1,5 @@
 #include "client/web/connection.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <utility>
@@ -69,31 +66,8 @@ void AddressLimiter::Release(const std::string& address) {
   if (--it->second <= 0) counts_.erase(it);
 }
 
-namespace {
-
-void LocalAddress(int fd, std::string* address, int* port) {
-  sockaddr_storage addr{};
-  socklen_t len = sizeof addr;
-  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return;
-  char text[INET6_ADDRSTRLEN] = {};
-  if (addr.ss_family == AF_INET) {
-    auto* in = reinterpret_cast<sockaddr_in*>(&addr);
-    ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
-    *port = ntohs(in->sin_port);
-  } else if (addr.ss_family == AF_INET6) {
-    auto* in = reinterpret_cast<sockaddr_in6*>(&addr);
-    ::inet_ntop(AF_INET6, &in->sin6_addr, text, sizeof text);
-    *port = ntohs(in->sin6_port);
-  }
-  *address = text;
-}
-
-}  // namespace
-
 Connection::Connection(int socket, std::string peer, int port, AddressLimiter::Slot slot)
-    : fd(socket), peerAddress(std::move(peer)), peerPort(port), slot_(std::move(slot)) {
-  LocalAddress(fd, &localAddress, &localPort);
-}
+    : fd(socket), peerAddress(std::move(peer)), peerPort(port), slot_(std::move(slot)) {}
 
 Connection::~Connection() { ::close(fd); }
 

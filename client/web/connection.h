@@ -69,8 +69,6 @@ struct Connection {
   const int fd;
   const std::string peerAddress;
   const int peerPort;
-  std::string localAddress;
-  int localPort = 0;
   std::string input;   // received, not yet used by a request
   RequestFrame frame;  // of the request at the start of `input`
   bool continueSent = false;

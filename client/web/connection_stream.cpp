@@ -69,9 +69,11 @@ void ConnectionStream::get_remote_ip_and_port(std::string& ip, int& port) const 
   port = c_.peerPort;
 }
 
+// No handler reads the local end of a connection; it is left empty rather than asked of
+// the kernel for every request.
 void ConnectionStream::get_local_ip_and_port(std::string& ip, int& port) const {
-  ip = c_.localAddress;
-  port = c_.localPort;
+  ip.clear();
+  port = 0;
 }
 
 socket_t ConnectionStream::socket() const { return c_.fd; }

@@ -87,6 +87,7 @@ class TestMain : public Document {
     };
     controls_.Add(timer("Timer1", 100));  // start-up, once
     controls_.Add(timer("timDate", 1000));
+    controls_.Add(timer("timWork", 0));  // started by the long work
     auto& title = controls_.Add(MakeControl("lblTitle", ControlKind::kLabel, "", 600, 200, 6000, 495));
     title.backColour = Rgb(192, 255, 255);
     title.foreColour = Rgb(0, 0, 128);
@@ -128,6 +129,10 @@ class TestMain : public Document {
       controls_["lblClock"].caption = std::to_string(++ticks);
       return true;
     }
+    if (e.kind == K::kTimer && e.control == "timWork") {
+      ++workTicks;
+      return true;
+    }
     if (e.kind != K::kClick) return false;
     if (e.control == "lblValue") return EnterValue();
     if (e.control == "cmdHello") {
@@ -146,15 +151,19 @@ class TestMain : public Document {
       return true;
     }
     if (e.control == "cmdWork") {
-      // Long work that keeps the page alive: it runs until the clock has ticked twice.
+      // Long work that keeps the page alive: it runs until the clock has ticked twice,
+      // and a timer it starts itself must tick meanwhile too.
       controls_["lblAnswer"].caption = "working";
+      controls_["timWork"].interval = 50;
+      workTicks = 0;
       const int until = ticks + 2;
       const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-      while (ticks < until && std::chrono::steady_clock::now() < limit) {
+      while ((ticks < until || workTicks == 0) && std::chrono::steady_clock::now() < limit) {
         host_.DoEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
       }
-      controls_["lblAnswer"].caption = "done";
+      controls_["timWork"].interval = 0;
+      controls_["lblAnswer"].caption = workTicks > 0 ? "done" : "done, its timer never ticked";
       return true;
     }
     if (e.control == "cmdHold") {
@@ -178,6 +187,7 @@ class TestMain : public Document {
 
   int startUps = 0;
   int ticks = 0;
+  int workTicks = 0;
 
  private:
   // "http://host:port/docMain.vbd" gives the base "http://host:port/" and "\\host\vurodor".

@@ -73,16 +73,6 @@ std::string ServerTiming(std::chrono::steady_clock::time_point arrived,
   return text;
 }
 
-std::optional<int> ParsePageNumber(const std::string& text) {
-  if (text.empty() || text.size() > 9) return std::nullopt;
-  int n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + (c - '0');
-  }
-  return n;
-}
-
 }  // namespace
 
 bool IsValidHostHeader(std::string_view host) {
@@ -327,9 +317,10 @@ void WebServer::Impl::ReceiveAnswer(const httplib::Request& req, httplib::Respon
 void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Response& res) {
   auto session = SessionOf(req);
   if (!session) return Fail(res, 403, "no session");
-  auto number = ParsePageNumber(req.matches[1].str());
+  // The route admits one to nine digits, which always fit an int.
+  const int number = std::stoi(req.matches[1].str());
   std::string name;
-  auto path = number ? session->Download(*number, &name) : std::nullopt;
+  auto path = session->Download(number, &name);
   if (!path) return Fail(res, 404, "not found");
   std::error_code ec;
   auto size = std::filesystem::file_size(*path, ec);

@@ -143,7 +143,8 @@ TEST_F(WebServerTest, MalformedRequestsGet4xxAndTheServerKeepsServing) {
 
   httplib::Headers h{{"Cookie", cookie}};
   for (const char* path : {"/assets/../../etc/passwd", "/assets/%2e%2e%2fetc%2fpasswd", "/assets/page.html",
-                           "/assets/nothing.js", "/etc/passwd", "/download/1", "/download/../x"}) {
+                           "/assets/nothing.js", "/etc/passwd", "/download/1", "/download/../x",
+                           "/download/4294967297", "/download/-1"}) {
     auto r = client_->Get(path, h);
     ASSERT_TRUE(r) << path;
     EXPECT_EQ(r->status, 404) << path;
