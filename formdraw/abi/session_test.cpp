@@ -350,6 +350,12 @@ TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
   p.formFile[form_.size()] = ' ';
   ASSERT_EQ(FmInitIndirectName(&p, session_.data(), "indirect"), 0);
   EXPECT_EQ(FmTerm(session_.data()), 0);
+  // The indirect open has no output file: modes 3 to 5 print on the printer.
+  for (int mode : {3, 5}) {
+    p.mode = mode;
+    EXPECT_EQ(FmInitIndirect(&p, session_.data()), 0) << "mode " << mode;
+    EXPECT_EQ(FmTerm(session_.data()), 0);
+  }
   std::memset(p.formFile, 'a', sizeof p.formFile);
   EXPECT_EQ(FmInitIndirect(&p, session_.data()), -2);
   EXPECT_TRUE(RecordIsZero());

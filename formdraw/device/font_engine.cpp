@@ -191,14 +191,8 @@ GlyphTable* FontEngine::Glyphs(const Font& font) {
   return &table;
 }
 
-GlyphTable::~GlyphTable() {
-  if (scaled_ != nullptr) cairo_scaled_font_destroy(scaled_);
-}
-
 void GlyphTable::Use(cairo_scaled_font_t* scaled) {
-  if (scaled == scaled_) return;
-  if (scaled_ != nullptr) cairo_scaled_font_destroy(scaled_);
-  scaled_ = cairo_scaled_font_reference(scaled);
+  if (scaled != scaled_.get()) scaled_.reset(cairo_scaled_font_reference(scaled));
 }
 
 const CachedGlyph* GlyphTable::Find(std::string_view cp932Char) {
@@ -210,7 +204,7 @@ const CachedGlyph* GlyphTable::Find(std::string_view cp932Char) {
   glyph.utf8 = platform::Cp932ToUtf8(cp932Char);
   cairo_glyph_t* glyphs = nullptr;
   int count = 0;
-  if (cairo_scaled_font_text_to_glyphs(scaled_, 0, 0, glyph.utf8.data(), static_cast<int>(glyph.utf8.size()),
+  if (cairo_scaled_font_text_to_glyphs(scaled_.get(), 0, 0, glyph.utf8.data(), static_cast<int>(glyph.utf8.size()),
                                        &glyphs, &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
       count == 1) {
     glyph.index = glyphs[0].index;

@@ -12,6 +12,7 @@
 #include <cairo.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,7 +44,6 @@ struct CachedGlyph {
 class GlyphTable {
  public:
   GlyphTable() = default;
-  ~GlyphTable();
   GlyphTable(const GlyphTable&) = delete;
   GlyphTable& operator=(const GlyphTable&) = delete;
   // The glyph of one CP932 character (one or two bytes); nullptr for longer texts.
@@ -51,8 +51,11 @@ class GlyphTable {
 
  private:
   friend class FontEngine;
+  struct Release {
+    void operator()(cairo_scaled_font_t* scaled) const { cairo_scaled_font_destroy(scaled); }
+  };
   void Use(cairo_scaled_font_t* scaled);
-  cairo_scaled_font_t* scaled_ = nullptr;  // a reference of its own
+  std::unique_ptr<cairo_scaled_font_t, Release> scaled_;  // a reference of its own
   // Character code (one byte b, or 0x10000 | lead << 8 | trail) to its glyph.
   std::unordered_map<uint32_t, CachedGlyph> glyphs_;
 };
