@@ -274,6 +274,9 @@ TEST_F(SessionTest, BareNameFoundOnSearchPath) {
   ::setenv("FMDRAW_PATH", (root_ / "forms").c_str(), 1);
   EXPECT_EQ(Init("\\\\server\\vurodor\\TB_Format\\DFmt_A4.fed"), 0);
   EXPECT_EQ(FmTerm(session_.data()), 0);
+  // A name without any folder is searched for too.
+  EXPECT_EQ(Init("DFmt_A4.fed"), 0);
+  EXPECT_EQ(FmTerm(session_.data()), 0);
 }
 
 TEST_F(SessionTest, ReopeningAnOpenRecordIsRefused) {
@@ -313,6 +316,9 @@ TEST_F(SessionTest, SessionsLeaveNoFilesOpen) {
 
 TEST_F(SessionTest, DisplayModeAndIndirectOpen) {
   EXPECT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 0, 0, form_.c_str(), "", session_.data()), -6);
+  // A window wider or taller than 50,000 dots (13.2 m at 96 dpi) is refused too.
+  EXPECT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 1323000, 5000, form_.c_str(), "", session_.data()), -6);
+  EXPECT_EQ(FmInit(0, 0, 2, 100, 0, 0, 0, 0, 5000, 1323000, form_.c_str(), "", session_.data()), -6);
   std::string picture = (root_ / "display.png").string();
   ::setenv("FMDRAW_DISPLAY_PNG", picture.c_str(), 1);
   // The size of the page shown: PNG width and height, big-endian at bytes 16 and 20.

@@ -88,6 +88,10 @@ TEST(TraceDevice, OneLinePerCall) {
   dev.TextOut(7, 8, "a\"b");
   dev.SetClipRect({0, 0, 50, 60});
   dev.ClearClip();
+  // Bitmaps without pixels, or with fewer than their size needs, are refused unseen.
+  EXPECT_FALSE(dev.StretchBitmap({0, 2, {}}, {0, 0, 4, 4}));
+  EXPECT_FALSE(dev.StretchBitmap({2, 0, {}}, {0, 0, 4, 4}));
+  EXPECT_FALSE(dev.StretchBitmap({2, 2, {0, 0, 0}}, {0, 0, 4, 4}));
   dev.EndPage();
   dev.EndDoc();
   std::vector<std::string> expected = {
@@ -282,8 +286,17 @@ TEST_F(OutputFolder, AbortDeliversNothingAndNamesNeverCollide) {
     dev.StartPage();
     dev.EndPage();
     dev.AbortDoc();
+    EXPECT_TRUE(Files().empty());
+    // The device prints again after an abort, with nothing of the abandoned document.
+    ASSERT_TRUE(dev.StartDoc("y"));
+    dev.StartPage();
+    EXPECT_EQ(dev.EndPage(), PageError::kNone);
+    ASSERT_TRUE(dev.EndDoc());
   }
-  EXPECT_TRUE(Files().empty());
+  ASSERT_EQ(Files().size(), 1u);
+  EXPECT_EQ(Files()[0].filename(), "y_0001.pdf");
+  EXPECT_EQ(RunCommand("pdfinfo '" + Files()[0].string() + "' | grep '^Pages:' | tr -s ' '"), "Pages: 1\n");
+  fs::remove(Files()[0]);
   std::FILE* taken = std::fopen((dir_ / "x_0001.png").c_str(), "w");
   std::fclose(taken);
   CairoDevice png(CairoDevice::Kind::kPng, Caps(50, 50), std::make_unique<FolderOutput>(dir_.string()));
@@ -300,6 +313,11 @@ TEST_F(OutputFolder, AbortDeliversNothingAndNamesNeverCollide) {
   // Every character a file name on a shared folder may not hold becomes '_'.
   EXPECT_EQ(DocumentStem("a/b\\c:d*e?f\"g<h>i|j\x01k\x7F."), "a_b_c_d_e_f_g_h_i_j_k_.");
   EXPECT_EQ(DocumentStem(""), "document");
+  // Long names keep their first 80 bytes, cut before a character that would not fit whole.
+  std::string days;
+  for (int i = 0; i < 30; ++i) days += "日";
+  EXPECT_EQ(DocumentStem(platform::Utf8ToCp932(days)), days.substr(0, 78));
+  EXPECT_EQ(DocumentStem(std::string(100, 'a')), std::string(80, 'a'));
   EXPECT_EQ(DocumentStem(".."), "document..");
 }
 

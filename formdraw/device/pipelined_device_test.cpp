@@ -10,6 +10,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "formdraw/device/cairo_device.h"
@@ -105,6 +106,31 @@ TEST(PipelinedDevice, TheBackendGetsEveryCallInOrderWithItsArguments) {
   ASSERT_TRUE(pipe.EndDoc());
   EXPECT_EQ(LinesOf(pipe), direct.Lines());
   EXPECT_GT(direct.Lines().size(), 400u);
+}
+
+// A backend that takes its time over each page, as a PDF page's output does.
+class SlowPages : public TraceDevice {
+ public:
+  using TraceDevice::TraceDevice;
+  PageError EndPage() override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    return TraceDevice::EndPage();
+  }
+};
+
+// A document started while another is still open (never ended nor aborted) comes after
+// every page handed over before it.
+TEST(PipelinedDevice, ADocumentStartedOverAnOpenOneFollowsItsPages) {
+  TraceDevice direct(PageCaps(), nullptr);
+  DrawSample(direct);
+  ASSERT_TRUE(direct.StartDoc("next"));
+  ASSERT_TRUE(direct.EndDoc());
+
+  PipelinedDevice pipe(std::make_unique<SlowPages>(PageCaps(), nullptr));
+  DrawSample(pipe);
+  ASSERT_TRUE(pipe.StartDoc("next"));
+  ASSERT_TRUE(pipe.EndDoc());
+  EXPECT_EQ(LinesOf(pipe), direct.Lines());
 }
 
 TEST(PipelinedDevice, MeasuresAndSelectsAsTheBackendDoes) {

@@ -106,6 +106,10 @@ TEST(BitmapFile, InconsistentFilesGiveTheirCodes) {
   b = good;
   Put32(b, 10, 0xFFFFFFF0u);  // data offset far away
   EXPECT_EQ(DecodeBitmap(b).code, kSeekFailed);
+  Put32(b, 10, static_cast<std::uint32_t>(b.size()));  // data offset at the very end: no data
+  EXPECT_EQ(DecodeBitmap(b).code, kBadPixelData);
+  Put32(b, 10, static_cast<std::uint32_t>(b.size() + 1));
+  EXPECT_EQ(DecodeBitmap(b).code, kSeekFailed);
   b = good;
   Put32(b, 18, 0x7FFFFFFF);  // width that overflows any allocation
   Put32(b, 22, 0x7FFFFFFF);

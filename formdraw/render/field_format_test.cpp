@@ -67,6 +67,7 @@ TEST(TextFormat, CutsOnlyWhenAskedAndNeverSplitsADoubleByteCharacter) {
 TEST(NumericFormat, NormalisationKeepsTheNumber) {
   EXPECT_EQ(NormaliseNumber("00120.500"), "120.5");
   EXPECT_EQ(NormaliseNumber("0.0"), "0.");
+  EXPECT_EQ(NormaliseNumber("000."), "0.") << "the zero before a last point stays";
   EXPECT_EQ(NormaliseNumber("-007"), "-7");
   EXPECT_EQ(NormaliseNumber("-"), "");
   EXPECT_EQ(NormaliseNumber("100"), "100");

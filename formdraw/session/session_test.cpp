@@ -12,6 +12,7 @@
 
 #include "formdraw/session/drawing_settings.h"
 #include "formdraw/session/page_cycle.h"
+#include "formdraw/session/printer_registry.h"
 #include "formdraw/session/session_close.h"
 #include "formdraw/session/session_open.h"
 #include "formdraw/session/session_record.h"
@@ -139,6 +140,24 @@ TEST_F(PageCycleTest, MonochromePrinterDrawsBlack) {
   EXPECT_EQ(BrushForPattern(area, 8).background, device::kWhite);
   EXPECT_EQ(CloseSession(record_.data(), true), 0);
   EXPECT_FALSE(fs::exists(root_ / "out") && !fs::is_empty(root_ / "out")) << "aborted";
+}
+
+// Names, ports and formats are read without the blanks around them; a printer that gives
+// no resolution prints at 600 dpi, whatever its other entries.
+TEST_F(PageCycleTest, PrinterEntriesAreTrimmedAndDefaulted) {
+  std::ofstream(root_ / "win.ini") << "[windows]\ndevice= \tP  , fmdraw ,x\n";
+  std::ofstream(root_ / "printers.ini") << "[P]\nPort=  /tmp/out \t\nFormat= trace \nCopies=2\n";
+  const auto printer = ReadDefaultPrinter(root_);
+  ASSERT_TRUE(printer.has_value());
+  EXPECT_EQ(printer->name, "P");
+  EXPECT_EQ(printer->driver, "fmdraw");
+  const auto entry = ReadPrinter(root_, "P");
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->port, "/tmp/out");
+  EXPECT_EQ(entry->format, OutputFormat::kTrace);
+  EXPECT_EQ(entry->dpi, 600);
+  std::ofstream(root_ / "printers.ini", std::ios::app) << "Dpi=\n";
+  EXPECT_EQ(ReadPrinter(root_, "P")->dpi, 600) << "an empty resolution";
 }
 
 TEST(Units, ConversionsRoundAsSpecified) {
