@@ -18,4 +18,9 @@ foreach(expected "作業日報見本" "1,234,567" "第二工場" "Valve" "NG" "F
     message(FATAL_ERROR "'${expected}' missing from the rendered PDF:\n${text}")
   endif()
 endforeach()
+# The list has three columns: a row's fourth value is left out, not put into the next row.
+string(FIND "${text}" "Spare" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "a value past the list's columns was printed:\n${text}")
+endif()
 file(REMOVE_RECURSE ${WORK})

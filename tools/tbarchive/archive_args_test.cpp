@@ -83,7 +83,8 @@ TEST_F(ArchiveArgs, BadArgumentsAreRefusedWithTheReason) {
   EXPECT_EQ(with({"--kinds", ""}), "--kinds needs a value");
   EXPECT_EQ(with({"--from", "2026-02-30"}), "--from wants a date YYYY-MM-DD, got 2026-02-30");
   EXPECT_EQ(with({"--from", "2026-2-3"}), "--from wants a date YYYY-MM-DD, got 2026-2-3");
-  for (const char* date : {"2026-12-00", "2026-12-32", "2026-00-10", "2026-13-10", "0999-12-10"})
+  for (const char* date : {"2026-12-00", "2026-12-32", "2026-00-10", "2026-13-10", "0999-12-10", "2026-12/10",
+                           "2026/12-10"})
     EXPECT_EQ(with({"--from", date}), std::string("--from wants a date YYYY-MM-DD, got ") + date);
   EXPECT_EQ(with({"--max", "-1"}), "--max wants a number of periods (0 to 1000000), got -1");
   EXPECT_EQ(with({"--max", "12x"}), "--max wants a number of periods (0 to 1000000), got 12x");

@@ -13,6 +13,7 @@ SqliteWriter::SqliteWriter(std::filesystem::path target)
   if (sqlite3_open_v2(temp_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
       SQLITE_OK)
     Fail("cannot create " + temp_.string());
+  // Neither setting is stored in the file: readers open it with the default journal.
   Exec("PRAGMA journal_mode=OFF");
   Exec("PRAGMA synchronous=OFF");
   Exec("PRAGMA cache_size=-65536");  // 64 MiB: the index builds of large shares sort in memory
@@ -44,8 +45,6 @@ void SqliteWriter::Exec(std::string_view sql) {
 
 void SqliteWriter::Commit() {
   Exec("COMMIT");
-  // Journal back to the default, so that readers see an ordinary rollback-journal file.
-  Exec("PRAGMA journal_mode=DELETE");
   if (sqlite3_close(db_) != SQLITE_OK) Fail("cannot close " + temp_.string());
   db_ = nullptr;
   std::filesystem::rename(temp_, target_);
