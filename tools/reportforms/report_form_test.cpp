@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -146,6 +148,38 @@ TEST(ReportForm, PeriodRowsStandInOrderBetweenHeadingsAndSummaries) {
         EXPECT_LE(fields.at("DATA" + si + "_" + std::to_string(rows)).bottom,
                   fields.at("TOTAL_" + si).top + 2);
       }
+    }
+  }
+}
+
+// Each item column has a rule at its left that reaches the sheet's bottom: the first from
+// the top of the heading band, the others from below it, where the large headings run.
+TEST(ReportForm, EveryItemColumnIsRuledOnItsLeft) {
+  for (int kind = 1; kind <= 3; ++kind) {
+    for (const auto suffix : SheetSuffixes()) {
+      SCOPED_TRACE(std::to_string(kind) + " " + std::string(suffix));
+      int records = 0;
+      const auto fields = FieldsOf(kind, suffix, &records);
+      const auto dump = fedtool::Dump(fedtool::Compile(ReportFormJson(kind, suffix)));
+      std::vector<std::array<int, 3>> rules;  // x, top, bottom in 0.01 mm
+      for (const auto& l : dump.json["records"]["lines"]) {
+        if (l["x1"] != l["x2"]) continue;
+        auto mm = [](int twips) { return twips * 1764 / 1000; };
+        rules.push_back({mm(l["x1"].get<int>()), mm(std::min(l["y1"].get<int>(), l["y2"].get<int>())),
+                         mm(std::max(l["y1"].get<int>(), l["y2"].get<int>()))});
+      }
+      std::sort(rules.begin(), rules.end());
+      ASSERT_EQ(rules.size(), 15u);
+      const int bottom = rules[0][2];
+      for (int i = 1; i <= 15; ++i) {
+        const auto& rule = rules[static_cast<std::size_t>(i - 1)];
+        const auto& item = fields.at("DATA" + std::to_string(i) + "_1");
+        EXPECT_LE(rule[0], item.left + 2) << "item " << i;
+        if (i > 1) EXPECT_GE(rule[0], fields.at("DATA" + std::to_string(i - 1) + "_1").right - 2) << "item " << i;
+        EXPECT_EQ(rule[2], bottom) << "item " << i;
+        EXPECT_LE(rule[1], fields.at("TANI" + std::to_string(i)).top) << "item " << i;
+      }
+      EXPECT_LT(rules[0][1], rules[1][1]) << "the first rule starts above the band";
     }
   }
 }
