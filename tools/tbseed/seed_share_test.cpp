@@ -241,6 +241,22 @@ TEST_F(SeededShareTest, DataHoldMarksNullsConstantRowsAndDurations) {
   EXPECT_EQ(Kanri("SELECT COUNT(*) AS N FROM M_TAG WHERE 有効桁 = ''").Field("N"), "2");
 }
 
+// Solar power is made from seven to five o'clock, both hours included, and is 0 at night.
+TEST(ValueModelTest, SolarPowerRunsFromSevenToFive) {
+  Tag solar;
+  solar.behaviour = Behaviour::kSolar;
+  solar.base = 100;
+  solar.digits = "0.0";
+  solar.clean = true;
+  const auto values = ValueModel(7).DayValues(solar, sys_days{2026y / June / 21}, 1, 25);
+  ASSERT_EQ(values.size(), 24u);
+  for (int hour = 1; hour <= 24; ++hour) {
+    const double v = std::stod(values[static_cast<std::size_t>(hour - 1)].value_or("-1"));
+    if (hour >= 7 && hour <= 17) EXPECT_GT(v, 0) << hour;
+    else EXPECT_EQ(v, 0) << hour;
+  }
+}
+
 TEST(SeedOptionsTest, ParsesFlagsAndRefusesBadOnes) {
   const year_month_day today = year{2026} / 12 / 8;
   auto ok = ParseSeedArgs({"--share-root", "s", "--client-dir", "c", "--tags", "1000", "--years",
