@@ -241,7 +241,8 @@ TEST_F(SeededShareTest, DataHoldMarksNullsConstantRowsAndDurations) {
   EXPECT_EQ(Kanri("SELECT COUNT(*) AS N FROM M_TAG WHERE 有効桁 = ''").Field("N"), "2");
 }
 
-// Solar power is made from seven to five o'clock, both hours included, and is 0 at night.
+// Solar power is made from seven to five o'clock, both hours included, and is 0 at night;
+// every value has the decimals of its tag's digits.
 TEST(ValueModelTest, SolarPowerRunsFromSevenToFive) {
   Tag solar;
   solar.behaviour = Behaviour::kSolar;
@@ -251,7 +252,9 @@ TEST(ValueModelTest, SolarPowerRunsFromSevenToFive) {
   const auto values = ValueModel(7).DayValues(solar, sys_days{2026y / June / 21}, 1, 25);
   ASSERT_EQ(values.size(), 24u);
   for (int hour = 1; hour <= 24; ++hour) {
-    const double v = std::stod(values[static_cast<std::size_t>(hour - 1)].value_or("-1"));
+    const std::string text = values[static_cast<std::size_t>(hour - 1)].value_or("-1");
+    EXPECT_EQ(text.find('.'), text.size() - 2) << text;
+    const double v = std::stod(text);
     if (hour >= 7 && hour <= 17) EXPECT_GT(v, 0) << hour;
     else EXPECT_EQ(v, 0) << hour;
   }
