@@ -152,9 +152,10 @@ TEST(ReportForm, PeriodRowsStandInOrderBetweenHeadingsAndSummaries) {
   }
 }
 
-// Each item column has a rule at its left that reaches the sheet's bottom: the first from
-// the top of the heading band, the others from below it, where the large headings run.
-TEST(ReportForm, EveryItemColumnIsRuledOnItsLeft) {
+// Each row of cells has a rule along its top, and each item column one at its left that
+// reaches the sheet's bottom: the first from the top of the heading band, the others from
+// below it, where the large headings run.
+TEST(ReportForm, EveryRowAndItemColumnIsRuled) {
   for (int kind = 1; kind <= 3; ++kind) {
     for (const auto suffix : SheetSuffixes()) {
       SCOPED_TRACE(std::to_string(kind) + " " + std::string(suffix));
@@ -162,13 +163,25 @@ TEST(ReportForm, EveryItemColumnIsRuledOnItsLeft) {
       const auto fields = FieldsOf(kind, suffix, &records);
       const auto dump = fedtool::Dump(fedtool::Compile(ReportFormJson(kind, suffix)));
       std::vector<std::array<int, 3>> rules;  // x, top, bottom in 0.01 mm
+      std::vector<int> across;                // the heights of the horizontal rules
       for (const auto& l : dump.json["records"]["lines"]) {
-        if (l["x1"] != l["x2"]) continue;
         auto mm = [](int twips) { return twips * 1764 / 1000; };
+        if (l["y1"] == l["y2"]) across.push_back(mm(l["y1"].get<int>()));
+        if (l["x1"] != l["x2"]) continue;
         rules.push_back({mm(l["x1"].get<int>()), mm(std::min(l["y1"].get<int>(), l["y2"].get<int>())),
                          mm(std::max(l["y1"].get<int>(), l["y2"].get<int>()))});
       }
       std::sort(rules.begin(), rules.end());
+      std::sort(across.begin(), across.end());
+      // A rule runs above every row of cells below the band, between it and the row before.
+      std::vector<std::string> column = {"M_KOMOKU1", "S_KOMOKU1", "TANI1"};
+      for (int k = 1; k <= PeriodRows(kind); ++k) column.push_back("DATA1_" + std::to_string(k));
+      for (const char* summary : {"TOTAL_1", "AVE_1", "MAX_1", "MIN_1"}) column.emplace_back(summary);
+      ASSERT_EQ(across.size(), column.size());
+      for (std::size_t n = 0; n < column.size(); ++n) {
+        EXPECT_LE(across[n], fields.at(column[n]).top + 2) << column[n];
+        if (n > 0) EXPECT_GE(across[n], fields.at(column[n - 1]).bottom - 2) << column[n];
+      }
       ASSERT_EQ(rules.size(), 15u);
       const int bottom = rules[0][2];
       for (int i = 1; i <= 15; ++i) {
