@@ -63,6 +63,7 @@ TEST(TbexportOptions, RefusesWhatIsNotAPeriodOrAFlag) {
       Args({"--kind", "daily", "--date", "2026/12/8", "--page", "32768"}),
       Args({"--kind", "daily", "--date", "2026/12/8", "--page", "-1"}),
       Args({"--kind", "daily", "--date", "2026/12/8", "--page", ""}),
+      Args({"--kind", "daily", "--date", "2026/12/8", "--cache-dir", ""}),  // an empty value
       Args({"--kind", "daily", "--date", "2026/12/8", "--kind", "daily"}),
       Args({"--kind", "daily", "--date", "2026/12/8", "--verbose"}),
       Args({"--kind", "daily", "--date"}),
