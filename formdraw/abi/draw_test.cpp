@@ -160,6 +160,8 @@ TEST_F(TraceSession, ShapesOrderCornersAndCapTheRadius) {
   ASSERT_EQ(FmPrintBox(0, 0, 1000, 500, -5, S()), 0);
   ASSERT_EQ(FmPrintCircle(1000, 0, 0, 500, S()), 0);
   ASSERT_EQ(FmPrintPie(0, 0, 1000, 500, 1000, 0, 0, 0, S()), 0);
+  ASSERT_EQ(FmPrintArc(0, 0, 1000, 500, 1000, 0, 0, 0, S()), 0);
+  ASSERT_EQ(FmPrintChord(0, 0, 1000, 500, 0, 500, 1000, 500, S()), 0);
   const int32_t points[] = {0, 0, 1000, 0, 1000, 500};
   ASSERT_EQ(FmPrintPolygon(3, points, S()), 0);
   EXPECT_EQ(FmPrintPolygon(0, points, S()), -2);
@@ -168,7 +170,37 @@ TEST_F(TraceSession, ShapesOrderCornersAndCapTheRadius) {
   EXPECT_EQ(Only(lines, "Rectangle"), Lines{"Rectangle 0 0 119 60"});
   EXPECT_EQ(Only(lines, "Ellipse"), Lines{"Ellipse 0 0 119 60"});
   EXPECT_EQ(Only(lines, "Pie"), Lines{"Pie 0 0 119 60 118 0 0 0"});
+  EXPECT_EQ(Only(lines, "Arc"), Lines{"Arc 0 0 119 60 118 0 0 0"});
+  EXPECT_EQ(Only(lines, "Chord"), Lines{"Chord 0 0 119 60 0 59 118 59"});
   EXPECT_EQ(Only(lines, "Polygon"), Lines{"Polygon 3 0,0 118,0 118,59"});
+}
+
+// With frames off (setting 4), filled figures are drawn under an invisible pen and the
+// pen chosen before is back for what follows; an arc, an outline only, keeps its pen.
+TEST_F(TraceSession, FramelessFiguresHideTheirOutlineOnly) {
+  Open();
+  ASSERT_EQ(FmSetLine(0, 10, S()), 0);
+  ASSERT_EQ(FmSetLong(4, 0, S()), 0);
+  ASSERT_EQ(FmPrintCircle(0, 0, 1000, 500, S()), 0);
+  const int32_t points[] = {0, 0, 1000, 0, 1000, 500};
+  ASSERT_EQ(FmPrintPolygon(3, points, S()), 0);
+  ASSERT_EQ(FmPrintArc(0, 0, 1000, 500, 1000, 0, 0, 0, S()), 0);
+  ASSERT_EQ(FmPrintLine(0, 0, 1000, 0, S()), 0);
+  const Lines lines = Close();
+  // The pen selected last before the first line starting with `at`.
+  const auto penBefore = [&](const std::string& at) {
+    std::string pen;
+    for (const auto& l : lines) {
+      if (l.rfind(at, 0) == 0) return pen;
+      if (l.rfind("SelectPen", 0) == 0) pen = l;
+    }
+    return "no " + at;
+  };
+  for (const char* figure : {"Ellipse", "Polygon"})
+    EXPECT_EQ(penBefore(figure).rfind("SelectPen style=5", 0), 0u) << figure;
+  const std::string pen = penBefore("Arc");
+  EXPECT_EQ(pen.rfind("SelectPen style=0 width=", 0), 0u) << pen;
+  EXPECT_EQ(penBefore("LineTo"), pen);
 }
 
 TEST_F(TraceSession, MagnificationAppliesToPositions) {

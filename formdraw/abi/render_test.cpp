@@ -148,6 +148,23 @@ TEST_F(TraceSession, RoundedCornerIsCutToTheBox) {
   EXPECT_EQ(Only(Close(), "RoundRect"), Lines{"RoundRect 0 0 151 76 140 76"});
 }
 
+// Ellipse records and the three kinds of arc record (1 an outline, 2 a chord, 3 a pie),
+// each with its box and its start and end points.
+TEST_F(TraceSession, EllipsesAndArcsOfTheForm) {
+  FormBuilder form;
+  form.Add(5, Rec(30).W(0, 1).W(3, 1).W(4, 1).W(5, 0).W(6, 0).W(7, 1440).W(8, 720).W(9, 1).W(10, 1));
+  for (int shape = 1; shape <= 3; ++shape)
+    form.Add(8, Rec(40).W(0, 1).W(3, 1).W(4, 1).W(5, shape).W(6, 0).W(7, 0).W(8, 1440).W(9, 720)
+                    .W(10, 1440).W(11, 360).W(12, 0).W(13, 360).W(14, 1).W(15, 1));
+  Open(form);
+  ASSERT_EQ(FmPrintForm(nullptr, S()), 0);
+  const Lines lines = Close();
+  EXPECT_EQ(Only(lines, "Ellipse"), Lines{"Ellipse 0 0 301 151"});
+  EXPECT_EQ(Only(lines, "Arc"), Lines{"Arc 0 0 301 151 300 75 0 75"});
+  EXPECT_EQ(Only(lines, "Chord"), Lines{"Chord 0 0 301 151 300 75 0 75"});
+  EXPECT_EQ(Only(lines, "Pie"), Lines{"Pie 0 0 301 151 300 75 0 75"});
+}
+
 // A polygon's points run over its record and the ones after it, ten to a record; one
 // with fewer than two points, or more points than the records after it hold, is skipped.
 TEST_F(TraceSession, PolygonsNeedTwoPointsAndTheRecordsTheyName) {
