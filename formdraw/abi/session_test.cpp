@@ -517,9 +517,31 @@ TEST(FormExports, GettersReadersAndWriter) {
   EXPECT_EQ(FmGetPaperSize(name.c_str()), 9);
   EXPECT_EQ(FmGetOrientation(name.c_str()), 1);
   int32_t value = 0;
-  EXPECT_EQ(FmGetFormLong(2, name.c_str(), &value), 0);
-  EXPECT_EQ(value, 9);
+  // Kinds 1 to 3 are the version, the paper and the orientation.
+  for (auto [kind, expected] : {std::pair{1, 4}, {2, 9}, {3, 1}}) {
+    value = 0;
+    EXPECT_EQ(FmGetFormLong(kind, name.c_str(), &value), 0) << kind;
+    EXPECT_EQ(value, expected) << kind;
+  }
   EXPECT_EQ(FmGetFormLong(7, name.c_str(), &value), -5);
+  {
+    // The field reader fills the field arrays only: here one data field after two lines.
+    std::array<int, 12> counts{};
+    counts[1] = 2;
+    counts[6] = 1;
+    std::string fields = FormWith({}, counts, counts);
+    std::fill(fields.end() - 92, fields.end(), '\x5A');
+    const std::string file = (dir / "fields.fed").string();
+    std::ofstream(file, std::ios::binary) << fields;
+    const int16_t sized[13] = {0, 2, 0, 0, 0, 0, 1};
+    std::vector<uint8_t> data(92), order(6);
+    EXPECT_EQ(FieldInfoRead(file.c_str(), sized, order.data(), data.data(), nullptr, nullptr, nullptr,
+                            nullptr), 0);
+    // Its font reference (bytes 12 and 13) names no font line of the form: it reads as -1.
+    std::vector<uint8_t> expected(92, 0x5A);
+    expected[12] = expected[13] = 0xFF;
+    EXPECT_EQ(data, expected);
+  }
   EXPECT_EQ(FmGetFormVersion((dir / "none").c_str()), -1);
   char text[512];
   EXPECT_EQ(FmGetFormString(4, name.c_str(), text), 0);
