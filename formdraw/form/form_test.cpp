@@ -143,6 +143,30 @@ TEST(FormText, LineEndsLeadingNumbersAndFirstFormStrings) {
   EXPECT_FALSE(read.part.formStrings[2].has_value());
 }
 
+// A text part made in code (no record lines read) is written from its parts and reads
+// back the same; values holding a comma are quoted.
+TEST(FormText, BuiltTextPartReadsBack) {
+  TextPart text;
+  text.head = {"#Formvista Ver4.00", "9,1", "", "", ""};
+  text.hanging = "、。,";
+  text.formStrings[1] = "a,b";
+  text.fonts = {{0, "IPAMincho", 0, 49, 128}, {3, "x,y", 1, 17, 0}};
+  const std::string written = BuildTextPart(text);
+  auto read = ParseTextPart({reinterpret_cast<const uint8_t*>(written.data()), written.size()});
+  ASSERT_EQ(read.error, 0) << read.reason;
+  EXPECT_EQ(read.part.head, text.head);
+  EXPECT_EQ(read.part.hanging, text.hanging);
+  EXPECT_FALSE(read.part.formStrings[0].has_value());
+  EXPECT_EQ(read.part.formStrings[1], "a,b");
+  ASSERT_EQ(read.part.fonts.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const FontLine &want = text.fonts[i], &got = read.part.fonts[i];
+    EXPECT_EQ(std::tie(got.id, got.face, got.first, got.pitchFamily, got.charset),
+              std::tie(want.id, want.face, want.first, want.pitchFamily, want.charset)) << i;
+  }
+  EXPECT_EQ(read.part.binaryOffset, written.size());
+}
+
 TEST(FormInfo, VersionPaperOrientationStrings) {
   HandForm f;
   f.records = {"301,a\x05" "b\x06\x07" "c", "302,second", "400,face,0,1,128", "303,never"};
