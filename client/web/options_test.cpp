@@ -33,6 +33,7 @@ TEST(OptionsTest, ReadsFlagsAndRefusesWhatIsWrong) {
       {{"--share-root", d, "--client-dir"}, false, "needs a value"},
       {{"--share-root", d, "--client-dir", d, "--listen", "8080"}, false, "--listen wants HOST:PORT"},
       {{"--share-root", d, "--client-dir", d, "--listen", "h:70000"}, false, "HOST:PORT"},
+      {{"--share-root", d, "--client-dir", d, "--listen", "h:000080"}, false, "HOST:PORT"},  // six digits
       {{"--share-root", d, "--client-dir", d, "--listen", "::1:80"}, false, "HOST:PORT"},
       {{"--share-root", d, "--client-dir", d, "--listen", "h:80x"}, false, "HOST:PORT"},
       {{"--share-root", d, "--client-dir", d, "--listen", "h:+80"}, false, "HOST:PORT"},

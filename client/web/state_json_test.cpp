@@ -76,6 +76,7 @@ TEST(EventCheckTest, GridCellsInsideTheGridOnly) {
   } cases[] = {
       {{UiEvent::Kind::kClick, "grdGrid", 0, {}, 2, 3}, true},
       {{UiEvent::Kind::kCellSelect, "grdGrid", 0, {}, 1, 1}, true},
+      {{UiEvent::Kind::kClick, "grdGrid", 0, {}, 1, 0}, true},  // the label column
       {{UiEvent::Kind::kClick, "grdGrid", 0, {}, 3, 0}, false},
       {{UiEvent::Kind::kDblClick, "grdGrid", 0, {}, 0, 4}, false},
       {{UiEvent::Kind::kTextChange, "grdGrid", 0, "x", 0, 0}, false},
@@ -93,6 +94,9 @@ TEST(EventCheckTest, ParsesOnlyWellFormedEvents) {
   EXPECT_EQ(e->page, 3);
   EXPECT_EQ(e->event.kind, UiEvent::Kind::kKeyPress);
   EXPECT_EQ(e->event.keyAscii, 13);
+  e = ParseBrowserEvent(R"({"page":1,"doc":"docGrid","kind":"click","control":"grdGrid","row":0,"col":0})", &why);
+  ASSERT_TRUE(e) << "the first cell: " << why;
+  EXPECT_EQ(std::pair(e->event.row, e->event.col), std::pair(0, 0));
   for (const char* bad : {R"({"doc":"docMain","kind":"click"})", R"({"page":1,"kind":"click"})",
                           R"({"page":1,"doc":"docMain","kind":"timer"})",
                           R"({"page":1,"doc":"docMain","kind":"click","row":-1})",

@@ -72,6 +72,15 @@ TEST_F(WebServerTest, HealthAnswerAndStoppingTakesNoNewSession) {
   EXPECT_EQ(r->status, 200);
   EXPECT_EQ(r->body, "ok\n");
   EXPECT_EQ(r->get_header_value("Cache-Control"), "no-store");
+  {
+    // A browser keeping its connection is told it may send many requests on it.
+    httplib::Client kept("127.0.0.1", port_);
+    kept.set_keep_alive(true);
+    auto k = kept.Get("/healthz");
+    ASSERT_TRUE(k);
+    EXPECT_NE(k->get_header_value("Keep-Alive").find("max=1000"), std::string::npos)
+        << k->get_header_value("Keep-Alive");
+  }
   healthy_ = false;
   r = client_->Get("/healthz");
   ASSERT_TRUE(r);
