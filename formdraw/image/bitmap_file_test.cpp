@@ -103,6 +103,10 @@ TEST(BitmapFile, InconsistentFilesGiveTheirCodes) {
   b = good;
   Put32(b, 2, static_cast<std::uint32_t>(b.size() + 100));  // size past the end
   EXPECT_EQ(DecodeBitmap(b).code, kBadPixelData);
+  Put32(b, 2, 0x7FFFFFFF);  // more pixel data than any sane image
+  EXPECT_EQ(DecodeBitmap(b).code, kNoMemory);
+  Put32(b, 2, 20);  // a size that ends before the data begins
+  EXPECT_EQ(DecodeBitmap(b).code, kNoMemory);
   b = good;
   Put32(b, 10, 0xFFFFFFF0u);  // data offset far away
   EXPECT_EQ(DecodeBitmap(b).code, kSeekFailed);
@@ -128,6 +132,8 @@ TEST(BitmapFile, ReadsABitmapStoredInsideAnotherFile) {
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.image.pixels, (std::vector<std::uint32_t>{0x070809}));
   EXPECT_EQ(ReadBitmapFile(path, 1 << 30).code, kSeekFailed);
+  EXPECT_EQ(ReadBitmapFile(path.string() + ".missing", 0).code, kBadPixelData);
+  EXPECT_EQ(ReadBitmapFile(std::filesystem::temp_directory_path(), 0).code, kBadPixelData) << "a folder";
   std::filesystem::remove(path);
 }
 
