@@ -293,6 +293,19 @@ TEST(SeedOptionsTest, ParsesFlagsAndRefusesBadOnes) {
   }
 }
 
+// A database that cannot be made fails with its file's name, and leaves nothing behind.
+TEST(SeedShareTest, ADatabaseThatCannotBeMadeFailsByName) {
+  TempDir dir;
+  const auto target = dir.path() / "no such folder" / "Vurodor.mdb";
+  try {
+    WriteLayoutDatabase(target, BuildPlant(3));
+    ADD_FAILURE() << "written";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot create " + target.string()), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
 TEST(SeedShareTest, SameSeedSameValuesAndReseedingReplacesFiles) {
   TempDir dir;
   SeedOptions o;
