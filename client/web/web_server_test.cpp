@@ -170,6 +170,7 @@ TEST_F(WebServerTest, MalformedRequestsGet4xxAndTheServerKeepsServing) {
   r = client_->Get("/assets/client.js");
   ASSERT_TRUE(r);
   EXPECT_EQ(r->status, 200);
+  EXPECT_EQ(r->get_header_value("X-Content-Type-Options"), "nosniff") << "scripts are run as what they are named";
   EXPECT_EQ(PostEvent(cookie, R"({"page":1,"doc":"docMain","kind":"click","control":"cmdBusy"})"), 200);
 }
 
