@@ -14,6 +14,7 @@
 #include "client/web/assets.h"
 #include "client/web/connection_front.h"
 #include "client/web/connection_stream.h"
+#include "client/web/download_header.h"
 #include "client/web/event_check.h"
 #include "client/web/event_streams.h"
 #include "client/web/http_processor.h"
@@ -31,28 +32,6 @@ constexpr std::uintmax_t kMaxDownload = 16 * 1024 * 1024;
 void Fail(httplib::Response& res, int status, std::string_view why) {
   res.status = status;
   res.set_content(std::string(why) + "\n", kText);
-}
-
-std::string PercentEncode(std::string_view s) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
-        c == '-' || c == '_') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
-std::string AsciiFallbackName(std::string_view s) {
-  std::string out;
-  for (unsigned char c : s) out += (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') ? char(c) : '_';
-  return out;
 }
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
@@ -328,8 +307,7 @@ void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Respon
   std::ifstream in(*path, std::ios::binary);
   std::ostringstream body;
   body << in.rdbuf();
-  res.set_header("Content-Disposition", "attachment; filename=\"" + AsciiFallbackName(name) +
-                                            "\"; filename*=UTF-8''" + PercentEncode(name));
+  res.set_header("Content-Disposition", DownloadDisposition(name));
   res.set_header("Cache-Control", "no-store");
   // Printed documents are PDF, workbooks the workbook export's; everything else offered
   // is a CSV export.
