@@ -27,9 +27,10 @@ std::string AsciiFallbackName(std::string_view s) {
 
 }  // namespace
 
-std::string DownloadDisposition(std::string_view utf8Name) {
-  return "attachment; filename=\"" + AsciiFallbackName(utf8Name) + "\"; filename*=UTF-8''" +
-         PercentEncode(utf8Name);
+std::vector<std::pair<std::string, std::string>> DownloadHeaders(std::string_view utf8Name) {
+  return {{"Content-Disposition", "attachment; filename=\"" + AsciiFallbackName(utf8Name) +
+                                      "\"; filename*=UTF-8''" + PercentEncode(utf8Name)},
+          {"Cache-Control", "no-store"}};
 }
 
 }  // namespace tb::web

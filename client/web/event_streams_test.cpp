@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <future>
 #include <string>
 #include <thread>
 
@@ -68,6 +69,33 @@ TEST(EventStreamsTest, ASlowReaderGetsTheWholeStateWithoutFurtherChanges) {
       << received.size() << " bytes arrived";
   streams.Stop();
   ::close(ends[1]);
+}
+
+// A browser that closes its stream ends it: the stream is let go at once, not kept until
+// a write to it fails.
+TEST(EventStreamsTest, AStreamTheBrowserClosesEnds) {
+  SessionConfig config;
+  config.makePage = testing::MakeTestPage;
+  config.downloadDir = std::filesystem::temp_directory_path() / ("tb-web-closed-" + std::to_string(::getpid()));
+  auto session = std::make_shared<Session>(std::move(config));
+  session->LoadPage("docGrid", "http://plant:8080/docGrid.vbd");
+  int ends[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+  ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+  EventStreams streams(30s, [](std::unique_ptr<Connection>) {});
+  std::promise<void> ended;
+  auto done = ended.get_future();
+  streams.Adopt(std::make_unique<Connection>(ends[0], "local", 0, AddressLimiter::Slot{}), session,
+                [&ended] { ended.set_value(); });
+  char buffer[4096];
+  pollfd p{ends[1], POLLIN, 0};
+  ASSERT_GT(::poll(&p, 1, 5000), 0) << "the state arrives first";
+  EXPECT_GT(::read(ends[1], buffer, sizeof buffer), 0);
+  ASSERT_EQ(::write(ends[1], "x", 1), 1);  // what a browser sends on its stream is dropped
+  std::this_thread::sleep_for(100ms);
+  ::close(ends[1]);
+  EXPECT_EQ(done.wait_for(5s), std::future_status::ready);
+  streams.Stop();
 }
 
 }  // namespace

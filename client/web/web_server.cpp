@@ -307,8 +307,7 @@ void WebServer::Impl::ServeDownload(const httplib::Request& req, httplib::Respon
   std::ifstream in(*path, std::ios::binary);
   std::ostringstream body;
   body << in.rdbuf();
-  res.set_header("Content-Disposition", DownloadDisposition(name));
-  res.set_header("Cache-Control", "no-store");
+  for (const auto& [header, value] : DownloadHeaders(name)) res.set_header(header, value);
   // Printed documents are PDF, workbooks the workbook export's; everything else offered
   // is a CSV export.
   const auto ext = path->extension();
