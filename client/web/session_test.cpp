@@ -287,6 +287,29 @@ TEST_F(SessionTest, NavigationKeepsTheSharedStateAndOldPageEventsAreStale) {
   EXPECT_EQ(json::parse(session_->Current().json)["back"], 1);
 }
 
+// A page that fails to load shows nothing: the page before it is gone, and what is sent
+// to the new load is stale, never taken by the old page.
+TEST(SessionLoadTest, APageThatFailsToLoadReplacesTheOldOneWithNothing) {
+  SessionConfig c;
+  c.makePage = [](std::string_view name, ClientState& s, Host& h) -> std::unique_ptr<Document> {
+    if (name == "docBad") throw std::runtime_error("no layout");
+    return testing::MakeTestPage(name, s, h);
+  };
+  c.downloadDir = TempDir("failed-load");
+  Session session(std::move(c));
+  const int main = session.LoadPage("docMain", "http://plant:8080/docMain.vbd");
+  auto snap = session.Current();
+  for (int i = 0; i < 25 && json::parse(snap.json)["doc"].is_null(); ++i) snap = session.WaitForChange(snap.version, 200ms);
+  ASSERT_FALSE(json::parse(snap.json)["doc"].is_null());
+  const int bad = session.LoadPage("docBad", "http://plant:8080/docBad.vbd");
+  for (int i = 0; i < 25 && json::parse(snap.json)["page"] != bad; ++i) snap = session.WaitForChange(snap.version, 200ms);
+  const json j = json::parse(snap.json);
+  EXPECT_EQ(j["page"], bad);
+  EXPECT_TRUE(j["doc"].is_null()) << j["doc"].dump();
+  EXPECT_EQ(session.PostEvent(bad, "docMain", {UiEvent::Kind::kClick, "cmdBusy"}), EventOutcome::kStale);
+  EXPECT_EQ(session.PostEvent(main, "docMain", {UiEvent::Kind::kClick, "cmdBusy"}), EventOutcome::kStale);
+}
+
 // The person may have typed into the dialog before reloading: each load queued counts,
 // whatever events came before it.
 TEST_F(SessionTest, ReloadUnderADialogCancelsItAndStartsThePageAgain) {
