@@ -33,6 +33,10 @@ TEST(RequestFraming, LimitsAndFramingOnlyTheHeadDecides) {
   const auto frame = FrameRequest(
       "POST / HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body, 1024, 1024);
   EXPECT_EQ(frame.status, S::kComplete);
+  // A header's value may follow its colon without a space.
+  const auto tight = FrameRequest("POST / HTTP/1.1\r\ncontent-length:12\r\n\r\n" + std::string(12, 'b'), 1024, 1024);
+  EXPECT_EQ(tight.status, S::kComplete);
+  EXPECT_EQ(tight.Total(), 38u + 12);
   EXPECT_EQ(FrameRequest("GET / HTTP/1.1\nHost: h\n\n", 1024, 1024).status, S::kIncomplete);
   EXPECT_EQ(FrameRequest(std::string(1025, 'x'), 1024, 1024).status, S::kHeadTooLarge);
   // A head and a body of exactly their limits are taken.
