@@ -165,6 +165,7 @@ TEST_F(TraceSession, ShapesOrderCornersAndCapTheRadius) {
   const int32_t points[] = {0, 0, 1000, 0, 1000, 500};
   ASSERT_EQ(FmPrintPolygon(3, points, S()), 0);
   EXPECT_EQ(FmPrintPolygon(0, points, S()), -2);
+  EXPECT_EQ(FmPrintPolygon(3, nullptr, S()), -2);
   const Lines lines = Close();
   EXPECT_EQ(Only(lines, "RoundRect"), Lines{"RoundRect 0 0 119 60 119 60"});
   EXPECT_EQ(Only(lines, "Rectangle"), Lines{"Rectangle 0 0 119 60"});

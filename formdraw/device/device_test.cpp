@@ -233,6 +233,28 @@ TEST(CairoImage, TextFillsItsCellHeight) {
   EXPECT_GE(right - left + 1, 70);
 }
 
+// A font that differs from the one before only in its height (same face, same width) is
+// a new font for the text after it.
+TEST(CairoImage, AFontOfAnotherHeightOnlyIsUsed) {
+  CairoDevice dev(CairoDevice::Kind::kImage, Caps(300, 200, 300), nullptr);
+  Font small = Mincho(50), tall = Mincho(100);
+  tall.width = small.width;
+  ASSERT_TRUE(dev.SelectFont(small));
+  ASSERT_TRUE(dev.TextOut(20, 20, platform::Utf8ToCp932("田")));
+  ASSERT_TRUE(dev.SelectFont(tall));
+  ASSERT_TRUE(dev.TextOut(150, 20, platform::Utf8ToCp932("田")));
+  // The inked height of what was drawn right of `from`.
+  const auto inked = [&](int from) {
+    int top = 200, bottom = -1;
+    for (int y = 0; y < 200; ++y)
+      for (int x = from; x < from + 130; ++x)
+        if (PixelAt(dev.Image(), x, y) != 0xFFFFFFu) top = std::min(top, y), bottom = std::max(bottom, y);
+    return bottom - top + 1;
+  };
+  EXPECT_LT(inked(0), 50);
+  EXPECT_GE(inked(140), 70);
+}
+
 TEST_F(OutputFolder, PdfEmbedsIpaFontsAndKeepsText) {
   CairoDevice dev(CairoDevice::Kind::kPdf, Caps(2480, 3508), std::make_unique<FolderOutput>(dir_.string()));
   ASSERT_TRUE(dev.StartDoc("fonts"));

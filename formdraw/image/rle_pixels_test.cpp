@@ -26,6 +26,7 @@ TEST(RlePixels, EveryCodeOfBothDepths) {
       {3, 4, 5, 1, {5, 0x12}, {1, 2, 1, 2, 1}},                        // nibbles alternate, no end code
       {4, 4, 5, 1, {0, 5, 0x34, 0x56, 0x70, 0}, {3, 4, 5, 6, 7}},      // 5 nibbles as stored, padded
       {5, 8, 2, 2, {0, 0, 2, 4}, {0, 0, 4, 4}},                        // an empty first row
+      {6, 8, 4, 2, {0, 2, 4, 0, 0, 2, 0, 2}, Bytes(8, 0)},             // moves to the very edges
   };
   for (const auto& r : rows) {
     auto got = DecodeRlePixels(r.data, r.bits, static_cast<std::uint32_t>(r.width),
