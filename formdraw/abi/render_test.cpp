@@ -406,6 +406,17 @@ TEST_F(TraceSession, FieldDecorationsOnlyUnderTheirOwnText) {
   EXPECT_EQ(Only(Close(), "LineTo").size(), 1u);  // the underline of "OK" only
 }
 
+// A flow field underlines each of its lines.
+TEST_F(TraceSession, FlowFieldsUnderlineEveryLine) {
+  FormBuilder form;
+  form.Add(6, DataField("NOTE", "", 1).W(5, 30000).B(22, 1), false);
+  Open(form);
+  ASSERT_EQ(FmPrintDataField("NOTE", "AB\r\nCD", S()), 0);
+  const Lines lines = Close();
+  EXPECT_EQ(Only(lines, "TextRun").size(), 1u + 2u);  // the blank, then one per line
+  EXPECT_EQ(Only(lines, "LineTo").size(), 2u);
+}
+
 TEST_F(TraceSession, FlowFieldPrintsAtMostAThousandLines) {
   FormBuilder form;
   form.Add(6, DataField("NOTE", "", 1).W(5, 30000), false);
