@@ -164,6 +164,39 @@ TEST(CairoImage, FillsFollowBrushAndEdgeRules) {
 }
 
 // Each hatch index paints its own lines, one dot wide, in every 8 x 8 cell of the page.
+// A page is written as a grey picture while it has no colour: one pixel whose red, green
+// and blue differ makes it a colour picture, and that pixel keeps its colour.
+TEST(CairoImage, PngIsGreyOnlyWithoutColour) {
+  const fs::path png = fs::temp_directory_path() / ("fmdevice_png_" + std::to_string(::getpid()) + ".png");
+  CairoDevice dev(CairoDevice::Kind::kImage, Caps(40, 40, 96), nullptr);
+  dev.SelectPen({kPenNull, 1, 0});
+  Brush grey;
+  grey.color = 0x808080;
+  dev.SelectBrush(grey);
+  ASSERT_TRUE(dev.Rectangle({0, 0, 20, 20}));
+  // The PNG colour type, byte 25 of the file: 0 grey, 2 red-green-blue.
+  const auto colourType = [&] {
+    std::ifstream in(png, std::ios::binary);
+    std::string head(26, '\0');
+    in.read(head.data(), 26);
+    return static_cast<int>(head[25]);
+  };
+  ASSERT_TRUE(dev.SaveImage(png.string()));
+  EXPECT_EQ(colourType(), 0);
+  for (Color c : {Color{0x00FF00FF}, Color{0x000000FF}}) {  // magenta (red = blue), red
+    Brush coloured;
+    coloured.color = c;
+    dev.SelectBrush(coloured);
+    ASSERT_TRUE(dev.Rectangle({25, 25, 35, 35}));
+    ASSERT_TRUE(dev.SaveImage(png.string()));
+    EXPECT_EQ(colourType(), 2) << std::hex << c;
+    cairo_surface_t* back = cairo_image_surface_create_from_png(png.c_str());
+    EXPECT_EQ(PixelAt(back, 30, 30), PixelAt(dev.Image(), 30, 30));
+    cairo_surface_destroy(back);
+  }
+  fs::remove(png);
+}
+
 TEST(CairoImage, HatchesDrawTheirLines) {
   struct Row {
     int hatch;
