@@ -260,6 +260,24 @@ TEST(ValueModelTest, SolarPowerRunsFromSevenToFive) {
   }
 }
 
+// Rain falls on about a quarter of the days of a year; the other days are dry all day.
+TEST(ValueModelTest, RainFallsOnAQuarterOfTheDays) {
+  Tag rain;
+  rain.behaviour = Behaviour::kRain;
+  rain.spread = 10;
+  rain.digits = "0.0";
+  rain.clean = true;
+  const ValueModel model(3);
+  int wetDays = 0;
+  for (sys_days day = sys_days{2025y / January / 1}; day < sys_days{2026y / January / 1}; day += days{1}) {
+    bool wet = false;
+    for (const auto& v : model.DayValues(rain, day, 1, 25)) wet = wet || std::stod(v.value_or("0")) > 0;
+    wetDays += wet ? 1 : 0;
+  }
+  EXPECT_GT(wetDays, 365 * 15 / 100);
+  EXPECT_LT(wetDays, 365 * 35 / 100);
+}
+
 TEST(SeedOptionsTest, ParsesFlagsAndRefusesBadOnes) {
   const year_month_day today = year{2026} / 12 / 8;
   auto ok = ParseSeedArgs({"--share-root", "s", "--client-dir", "c", "--tags", "1000", "--years",
@@ -284,6 +302,7 @@ TEST(SeedOptionsTest, ParsesFlagsAndRefusesBadOnes) {
       {"--share-root", "s", "--client-dir", "c", "--years", "x"},
       {"--share-root", "s", "--client-dir", "c", "--end-date", "2025-02-29"},
       {"--share-root", "s", "--client-dir", "c", "--end-date", "2025/01/01"},
+      {"--share-root", "s", "--client-dir", "c", "--end-date", "2025-01-xx"},
       {"--share-root", "s", "--client-dir", "c", "--seed", "-1"},
       {"--share-root", "s", "--client-dir", "c", "--bogus", "1"},
   };
