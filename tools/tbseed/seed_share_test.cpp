@@ -241,14 +241,21 @@ TEST_F(SeededShareTest, DataHoldMarksNullsConstantRowsAndDurations) {
   EXPECT_EQ(Kanri("SELECT COUNT(*) AS N FROM M_TAG WHERE 有効桁 = ''").Field("N"), "2");
 }
 
+// A tag of one decimal whose values are never marked.
+Tag CleanTag(Behaviour behaviour, double base, double spread) {
+  Tag tag;
+  tag.behaviour = behaviour;
+  tag.base = base;
+  tag.spread = spread;
+  tag.digits = "0.0";
+  tag.clean = true;
+  return tag;
+}
+
 // Solar power is made from seven to five o'clock, both hours included, and is 0 at night;
 // every value has the decimals of its tag's digits.
 TEST(ValueModelTest, SolarPowerRunsFromSevenToFive) {
-  Tag solar;
-  solar.behaviour = Behaviour::kSolar;
-  solar.base = 100;
-  solar.digits = "0.0";
-  solar.clean = true;
+  const Tag solar = CleanTag(Behaviour::kSolar, 100, 0);
   const auto values = ValueModel(7).DayValues(solar, sys_days{2026y / June / 21}, 1, 25);
   ASSERT_EQ(values.size(), 24u);
   for (int hour = 1; hour <= 24; ++hour) {
@@ -262,11 +269,7 @@ TEST(ValueModelTest, SolarPowerRunsFromSevenToFive) {
 
 // Rain falls on about a quarter of the days of a year; the other days are dry all day.
 TEST(ValueModelTest, RainFallsOnAQuarterOfTheDays) {
-  Tag rain;
-  rain.behaviour = Behaviour::kRain;
-  rain.spread = 10;
-  rain.digits = "0.0";
-  rain.clean = true;
+  const Tag rain = CleanTag(Behaviour::kRain, 0, 10);
   const ValueModel model(3);
   int wetDays = 0;
   for (sys_days day = sys_days{2025y / January / 1}; day < sys_days{2026y / January / 1}; day += days{1}) {
