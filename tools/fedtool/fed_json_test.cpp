@@ -46,6 +46,11 @@ TEST(FedJson, EditedFieldsAndTexts) {
   auto again = fedtool::Dump(fedtool::Compile(j));
   ASSERT_EQ(again.error, 0);
   EXPECT_EQ(again.json["records"]["lines"][0]["x2"], 1440);
+  // Lines 3 to 5 are three: any more given are left out.
+  j["lines3to5"] = {"a", "b", "c", "d", "e", "f", "g", "h"};
+  again = fedtool::Dump(fedtool::Compile(j));
+  ASSERT_EQ(again.error, 0);
+  EXPECT_EQ(again.json["lines3to5"], (nlohmann::ordered_json{"a", "b", "c"}));
   j["textRecords"][0]["face"] = std::string(33, 'a');
   EXPECT_THROW(fedtool::Compile(j), std::runtime_error);
   EXPECT_NE(fedtool::Dump(Seed("badcheck.fed")).error, 0);
