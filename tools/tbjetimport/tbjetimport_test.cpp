@@ -233,6 +233,9 @@ TEST_F(ImportTest, KeepsNamesTypesNullAndFullLongValues) {
   // Pictures come whole: their stated length is far beyond one page.
   EXPECT_EQ(db.Query("SELECT MIN(length(Photo)) > 20000 FROM Employees")[0][0], "1");
   EXPECT_EQ(db.Query("SELECT typeof(Discontinued) FROM Products LIMIT 1")[0][0], "integer");
+  // The Access file's indexes come along, one on a table's first column too.
+  EXPECT_EQ(db.Query("SELECT COUNT(*) > 0 FROM sqlite_master WHERE type = 'index' AND tbl_name = 'Customers' "
+                     "AND sql LIKE '%CustomerID%'")[0][0], "1");
 }
 
 TEST_F(ImportTest, DatesCoverJetsWholeCalendar) {

@@ -307,6 +307,7 @@ TEST(SeedOptionsTest, ParsesFlagsAndRefusesBadOnes) {
       {"--share-root", "s", "--client-dir", "c", "--end-date", "2025/01/01"},
       {"--share-root", "s", "--client-dir", "c", "--end-date", "2025-01-xx"},
       {"--share-root", "s", "--client-dir", "c", "--seed", "-1"},
+      {"--share-root", "s", "--client-dir", "c", "--seed", "99999999999999999999"},  // past 64 bits
       {"--share-root", "s", "--client-dir", "c", "--bogus", "1"},
   };
   for (std::size_t i = 0; i < bad.size(); ++i) {
