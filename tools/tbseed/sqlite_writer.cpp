@@ -10,14 +10,24 @@ SqliteWriter::SqliteWriter(std::filesystem::path target)
     : target_(std::move(target)), temp_(target_) {
   temp_ += ".seeding";
   std::filesystem::remove(temp_);
-  if (sqlite3_open_v2(temp_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-      SQLITE_OK)
-    Fail("cannot create " + temp_.string());
-  // Neither setting is stored in the file: readers open it with the default journal.
-  Exec("PRAGMA journal_mode=OFF");
-  Exec("PRAGMA synchronous=OFF");
-  Exec("PRAGMA cache_size=-65536");  // 64 MiB: the index builds of large shares sort in memory
-  Exec("BEGIN");
+  // SQLite makes a handle even when the open fails; a constructor that throws runs no
+  // destructor, so the handle and the half-made file go here.
+  try {
+    if (sqlite3_open_v2(temp_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+      Fail("cannot create " + temp_.string());
+    // Neither setting is stored in the file: readers open it with the default journal.
+    Exec("PRAGMA journal_mode=OFF");
+    Exec("PRAGMA synchronous=OFF");
+    Exec("PRAGMA cache_size=-65536");  // 64 MiB: the index builds of large shares sort in memory
+    Exec("BEGIN");
+  } catch (...) {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    std::error_code ec;
+    std::filesystem::remove(temp_, ec);
+    throw;
+  }
 }
 
 SqliteWriter::~SqliteWriter() {
