@@ -22,20 +22,20 @@ SqliteWriter::SqliteWriter(std::filesystem::path target)
     Exec("PRAGMA cache_size=-65536");  // 64 MiB: the index builds of large shares sort in memory
     Exec("BEGIN");
   } catch (...) {
-    sqlite3_close_v2(db_);
-    db_ = nullptr;
-    std::error_code ec;
-    std::filesystem::remove(temp_, ec);
+    Discard();
     throw;
   }
 }
 
 SqliteWriter::~SqliteWriter() {
-  if (db_) {
-    sqlite3_close_v2(db_);
-    std::error_code ec;
-    std::filesystem::remove(temp_, ec);
-  }
+  if (db_) Discard();
+}
+
+void SqliteWriter::Discard() {
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+  std::error_code ec;
+  std::filesystem::remove(temp_, ec);
 }
 
 void SqliteWriter::Fail(std::string_view what) const {

@@ -43,6 +43,7 @@ class SqliteWriter {
 
  private:
   [[noreturn]] void Fail(std::string_view what) const;
+  void Discard();  // closes the handle and removes the unfinished file
   std::filesystem::path target_, temp_;
   sqlite3* db_ = nullptr;
 };
